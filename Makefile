@@ -1,0 +1,29 @@
+# Two entry points: `make run` builds and starts the program, `make test`
+# builds and runs every test. Both install the Debian packages they need first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup configure build run test bench package clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)/bin/volumescope
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bash bench/run-all.sh $(BUILD)/bin/volumescope-bench
+
+clean:
+	@rm -rf $(BUILD)
