@@ -1,0 +1,118 @@
+#include "ReportPreview.h"
+
+#include "report/Cp1251.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace vs {
+namespace {
+
+const QRegularExpression &ButtonElement()
+{
+    static const QRegularExpression re(QStringLiteral("<BUTTON\\b[^>]*>(.*?)</BUTTON>"),
+                                       QRegularExpression::CaseInsensitiveOption
+                                           | QRegularExpression::DotMatchesEverythingOption);
+    return re;
+}
+
+} // namespace
+
+QString PreviewHtml(const QString &page)
+{
+    QString html = page;
+    html.replace(ButtonElement(), QStringLiteral("<a href=\"print:\">\\1</a>"));
+    return html;
+}
+
+QString PaperHtml(const QString &page)
+{
+    QString html = page;
+    html.remove(ButtonElement());
+    return html;
+}
+
+ReportPreview::ReportPreview(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("ReportPreview"));
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    resize(900, 650);
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName(QStringLiteral("WebBrowser1"));
+    browser_->setOpenLinks(false);
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
+        if (url.scheme() == QStringLiteral("print"))
+            print();
+    });
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+
+    auto *printAction = new QAction(QStringLiteral("Печать"), this);
+    printAction->setObjectName(QStringLiteral("PrintAction"));
+    printAction->setShortcut(QKeySequence::Print);
+    connect(printAction, &QAction::triggered, this, &ReportPreview::print);
+    addAction(printAction);
+}
+
+bool ReportPreview::load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    path_ = path;
+    page_ = DecodeCp1251(file.readAll());
+    browser_->setHtml(PreviewHtml(page_));
+    return true;
+}
+
+void ReportPreview::printOn(QPrinter &printer) const
+{
+    QTextDocument doc;
+    doc.setDefaultFont(browser_->document()->defaultFont());
+    doc.setHtml(PaperHtml(page_));
+    doc.print(&printer);
+}
+
+bool ReportPreview::printToPdf(const QString &pdfPath) const
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    printOn(printer);
+    return QFileInfo(pdfPath).size() > 0;
+}
+
+void ReportPreview::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printOn(printer);
+}
+
+void OpenReportPreview(const QString &path, QWidget *)
+{
+    // Like a page opened by the desktop, the preview belongs to no window and
+    // may outlive the main window.
+    auto *preview = new ReportPreview(nullptr);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    if (!preview->load(path)) {
+        delete preview;
+        return;
+    }
+    preview->show();
+}
+
+} // namespace vs
