@@ -1,0 +1,34 @@
+// Totals the regular files beneath one open folder with a pool of threads
+// over all cores. Directories are read with getdents64 into reusable buffers
+// and opened relative to their parent's descriptor, so depth and path length
+// do not matter; files are looked at with fstatat only where a size or a type
+// is needed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace vs {
+
+class FolderSizer {
+public:
+    // threads 0: one per core.
+    explicit FolderSizer(unsigned threads = 0);
+
+    // Sum of st_size of the regular files beneath the folder open as dirFd,
+    // which this call closes. Each inode counts once, symbolic links are not
+    // followed, folders on another device are left out and folders or files
+    // that cannot be read add nothing. Throws VsError 7 when memory runs out.
+    //
+    // Without whileWaiting the calling thread walks along with the pool.
+    // With it, the calling thread only waits and calls it every few
+    // milliseconds (to let a window repaint).
+    uint64_t measure(int dirFd, const std::function<void()> &whileWaiting = {});
+
+    unsigned threads() const { return threads_; }
+
+private:
+    unsigned threads_;
+};
+
+} // namespace vs
