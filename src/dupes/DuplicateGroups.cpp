@@ -1,0 +1,316 @@
+#include "dupes/DuplicateGroups.h"
+
+#include "dupes/ContentReader.h"
+#include "dupes/FileChecksum.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace vs {
+
+bool SizeGreater(ByteCount a, ByteCount b)
+{
+    return a.scaled() > b.scaled();
+}
+
+void SortBySize(FileCollection &files)
+{
+    std::vector<FileRecord> &r = files.records;
+    const int lb = 0;
+    const int ub = int(r.size()) - 1;
+    const int n = ub - lb + 1;
+    if (n <= 0)
+        return;
+    int h = 0;
+    while (h <= n)
+        h = 3 * h + 1;
+    do {
+        h /= 3;
+        for (int i = lb + h; i <= ub; ++i) {
+            FileRecord aside = std::move(r[size_t(i)]);
+            int j = i;
+            while (SizeGreater(r[size_t(j - h)].size, aside.size)) {
+                r[size_t(j)] = std::move(r[size_t(j - h)]);
+                j -= h;
+                if (j - h < lb)
+                    break;
+            }
+            r[size_t(j)] = std::move(aside);
+        }
+    } while (h != 1);
+}
+
+namespace {
+
+// One inode among the files that share a size with another collected file:
+// hard links are read once through it.
+struct Unit {
+    int64_t size = 0;
+    uint64_t dev = 0, ino = 0;
+    int firstRecord = 0;
+    int paths = 0;
+    std::array<uint64_t, 2> prefix{};
+    bool prefixRead = false;
+    FileContent content;
+    bool contentRead = false;
+    bool pending = false; // scheduled but not finished (left so by a stop)
+};
+
+struct Run {
+    int begin, end; // records [begin, end)
+    int firstUnit, endUnit;
+};
+
+// Runs `count` jobs on worker threads; the calling thread only reports
+// progress to the host and passes on its wish to stop.
+template <typename Job>
+void RunJobs(size_t count, Job &&job, DupeHost *host, std::atomic<int64_t> &bytesDone, int64_t bytesTotal,
+             std::atomic<bool> &cancel)
+{
+    if (count == 0 || cancel.load())
+        return;
+    const size_t threads = std::max<size_t>(1, std::min<size_t>(std::thread::hardware_concurrency(), count));
+    std::atomic<size_t> next{0};
+    std::mutex m;
+    std::condition_variable cv;
+    size_t finished = 0;
+    std::vector<std::thread> pool;
+    pool.reserve(threads);
+    for (size_t t = 0; t < threads; ++t) {
+        pool.emplace_back([&] {
+            for (;;) {
+                if (cancel.load(std::memory_order_relaxed))
+                    break;
+                const size_t i = next.fetch_add(1);
+                if (i >= count)
+                    break;
+                job(i);
+            }
+            std::lock_guard<std::mutex> lock(m);
+            ++finished;
+            cv.notify_one();
+        });
+    }
+    {
+        std::unique_lock<std::mutex> lock(m);
+        while (finished < threads) {
+            cv.wait_for(lock, std::chrono::milliseconds(40));
+            if (host && finished < threads) {
+                lock.unlock();
+                if (!host->contentProgress(bytesDone.load(), bytesTotal))
+                    cancel.store(true);
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread &t : pool)
+        t.join();
+}
+
+bool OpenUnit(const FileRecord &rec, const Unit &u, int &fd)
+{
+    struct stat st {};
+    fd = OpenRegular(rec.path, true, st);
+    if (fd < 0)
+        return false;
+    // The file must still be the one the walk saw.
+    if (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino) {
+        ::close(fd);
+        fd = -1;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
+{
+    std::vector<FileRecord> &r = files.records;
+    std::vector<DupeRow> rows;
+    const int count = int(r.size());
+    if (count < 1)
+        return rows;
+
+    // Runs of equal size with at least two entries, and their inodes.
+    std::vector<Run> runs;
+    std::vector<Unit> units;
+    std::vector<int> unitOf(size_t(count), -1);
+    for (int begin = 0; begin < count;) {
+        int end = begin + 1;
+        while (end < count && r[size_t(end)].size == r[size_t(begin)].size)
+            ++end;
+        if (end - begin >= 2) {
+            Run run{begin, end, int(units.size()), 0};
+            std::map<std::pair<uint64_t, uint64_t>, int> seen;
+            for (int i = begin; i < end; ++i) {
+                const FileRecord &rec = r[size_t(i)];
+                // An entry without a known inode is an inode of its own.
+                auto [it, fresh] = rec.ino != 0
+                                       ? seen.try_emplace({rec.dev, rec.ino}, int(units.size()))
+                                       : seen.try_emplace({~uint64_t(0), uint64_t(i)}, int(units.size()));
+                if (fresh) {
+                    Unit u;
+                    u.size = rec.size.bytes();
+                    u.dev = rec.dev;
+                    u.ino = rec.ino;
+                    u.firstRecord = i;
+                    units.push_back(u);
+                }
+                unitOf[size_t(i)] = it->second;
+                ++units[size_t(it->second)].paths;
+            }
+            run.endUnit = int(units.size());
+            runs.push_back(run);
+        }
+        begin = end;
+    }
+
+    std::atomic<bool> cancel{false};
+    std::atomic<int64_t> bytesDone{0};
+
+    // First the opening block of every inode that shares its size with
+    // another inode: for small files that is all of it, for the rest it
+    // usually tells them apart without reading further.
+    std::vector<int> jobs;
+    int64_t total = 0;
+    for (const Run &run : runs) {
+        if (run.endUnit - run.firstUnit < 2)
+            continue;
+        for (int u = run.firstUnit; u < run.endUnit; ++u) {
+            jobs.push_back(u);
+            units[size_t(u)].pending = true;
+            total += std::min<int64_t>(units[size_t(u)].size, kPrefixBytes);
+        }
+    }
+    RunJobs(
+        jobs.size(),
+        [&](size_t k) {
+            Unit &u = units[size_t(jobs[k])];
+            int fd;
+            if (OpenUnit(r[size_t(u.firstRecord)], u, fd)) {
+                FileContent whole;
+                u.prefixRead = ReadPrefix(fd, u.size, u.prefix, whole);
+                if (u.prefixRead && u.size <= kPrefixBytes) {
+                    u.content = whole;
+                    u.contentRead = true;
+                }
+                ::close(fd);
+            }
+            bytesDone.fetch_add(std::min<int64_t>(u.size, kPrefixBytes), std::memory_order_relaxed);
+            u.pending = false;
+        },
+        host, bytesDone, total, cancel);
+
+    // Then whole files, only where the opening block leaves a doubt (or
+    // where hard links make one inode a group of its own).
+    jobs.clear();
+    total = 0;
+    bytesDone = 0;
+    for (const Run &run : runs) {
+        const int n = run.endUnit - run.firstUnit;
+        for (int a = run.firstUnit; a < run.endUnit; ++a) {
+            Unit &u = units[size_t(a)];
+            if (u.contentRead || u.pending)
+                continue;
+            bool doubt = u.paths >= 2;
+            if (n >= 2 && u.prefixRead) {
+                for (int b = run.firstUnit; b < run.endUnit && !doubt; ++b)
+                    doubt = b != a && units[size_t(b)].prefixRead && units[size_t(b)].prefix == u.prefix;
+            }
+            if (doubt) {
+                jobs.push_back(a);
+                u.pending = true;
+                total += u.size;
+            }
+        }
+    }
+    const ReadControl control{&cancel, &bytesDone};
+    RunJobs(
+        jobs.size(),
+        [&](size_t k) {
+            Unit &u = units[size_t(jobs[k])];
+            int fd;
+            if (OpenUnit(r[size_t(u.firstRecord)], u, fd)) {
+                u.content = ReadContent(fd, u.size, control);
+                ::close(fd);
+            }
+            if (!cancel.load(std::memory_order_relaxed)) {
+                u.contentRead = true;
+                u.pending = false;
+            }
+        },
+        host, bytesDone, total, cancel);
+
+    for (int i = 0; i < count; ++i) {
+        const int u = unitOf[size_t(i)];
+        if (u >= 0 && units[size_t(u)].contentRead) {
+            r[size_t(i)].content = units[size_t(u)].content;
+            r[size_t(i)].contentRead = true;
+            r[size_t(i)].checksum = units[size_t(u)].content.checksum;
+        }
+    }
+
+    // Groups in the order of their first member in the sorted collection.
+    bool colourToggle = false;
+    std::vector<char> grouped(size_t(count), 0);
+    std::vector<int> members;
+    for (const Run &run : runs) {
+        bool stopped = false;
+        for (int u = run.firstUnit; u < run.endUnit; ++u)
+            stopped = stopped || units[size_t(u)].pending;
+        if (stopped)
+            continue; // a stop left this size half read: nothing is claimed for it
+        for (int a = run.begin; a < run.end - 1; ++a) {
+            if (grouped[size_t(a)])
+                continue;
+            grouped[size_t(a)] = 1;
+            members.assign(1, a);
+            const FileRecord &first = r[size_t(a)];
+            if (first.contentRead && first.content.readable) {
+                for (int b = a + 1; b < run.end; ++b) {
+                    const FileRecord &other = r[size_t(b)];
+                    if (!grouped[size_t(b)] && other.contentRead && first.content.sameAs(other.content)) {
+                        grouped[size_t(b)] = 1;
+                        members.push_back(b);
+                    }
+                }
+            }
+            if (members.size() < 2)
+                continue;
+            uint32_t colour;
+            if (colourToggle) {
+                colour = kDupeYellow;
+                colourToggle = false;
+            } else {
+                colourToggle = true;
+                colour = kDupeCyan;
+            }
+            for (int m : members) {
+                const FileRecord &rec = r[size_t(m)];
+                rows.push_back(DupeRow{rec.path, rec.size, rec.checksum, colour, QString()});
+            }
+        }
+    }
+    return rows;
+}
+
+std::vector<DupeRow> ScanTreeForDuplicates(DupeHost &host, FileCollection &files, const QByteArray &folder)
+{
+    files.reset();
+    QByteArray path = folder;
+    int32_t entryCount = 0, folderCount = 0;
+    FindFilesAPI_all(host, files, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
+    if (files.fileCount() == 0)
+        return {};
+    files.trim();
+    SortBySize(files);
+    return ListDuplicateGroups(files, &host);
+}
+
+} // namespace vs
