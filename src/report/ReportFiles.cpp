@@ -58,7 +58,11 @@ FileResult WriteFileReplacing(const QString &path, const QByteArray &bytes)
     QByteArray temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        // A short name of its own, so that a target name near the length
+        // limit still gets a temporary file.
+        const qsizetype slash = target.lastIndexOf('/');
+        temp = target.left(slash + 1) + ".volumescope-"
+               + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return {errno};

@@ -1,0 +1,119 @@
+#include "Form4.h"
+
+#include "util/Twips.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace vs {
+
+QString DefaultReportName(const QDate &date)
+{
+    return QStringLiteral("dir_") + date.toString(QStringLiteral("MM-dd-yyyy"));
+}
+
+Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
+    : QDialog(parent)
+    , fields_(fields)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Печать"));
+    setFixedSize(Px(7905), Px(4440));
+    setModal(true);
+
+    static const char16_t *const kLabels[] = {u"Заголовок 1", u"Заголовок 2", u"Заголовок 3",
+                                              u"Имя файла"};
+    static const int kLabelRects[4][4] = {
+        {60, 45, 945, 195}, {60, 1155, 945, 195}, {60, 2295, 945, 195}, {90, 3570, 855, 195}};
+    for (int i = 0; i < 4; ++i) {
+        auto *label = new QLabel(QString::fromUtf16(kLabels[i]), this);
+        label->setObjectName(QStringLiteral("Label1"));
+        label->setProperty("index", i);
+        const int *r = kLabelRects[i];
+        label->setGeometry(TwRect(r[0], r[1], r[2], r[3]));
+        label1_[i] = label;
+    }
+
+    static const int kTextTops[] = {270, 1395, 2535};
+    for (int i = 0; i < 3; ++i) {
+        auto *box = new QPlainTextEdit(this);
+        box->setObjectName(QStringLiteral("Text1"));
+        box->setProperty("index", i);
+        box->setGeometry(TwRect(15, kTextTops[i], 7875, 840));
+        // Tab moves on to the next control, as in any form.
+        box->setTabChangesFocus(true);
+        text1_[i] = box;
+    }
+
+    text2_ = new QLineEdit(this);
+    text2_->setObjectName(QStringLiteral("Text2"));
+    text2_->setGeometry(TwRect(1095, 3510, 3705, 330));
+    text2_->setText(DefaultReportName(today.isValid() ? today : QDate::currentDate()));
+
+    static const char16_t *const kButtons[] = {u"Печать", u"Отмена"};
+    static const int kButtonLefts[] = {1972, 4087};
+    for (int i = 0; i < 2; ++i) {
+        auto *button = new QPushButton(QString::fromUtf16(kButtons[i]), this);
+        button->setObjectName(QStringLiteral("Command1"));
+        button->setProperty("index", i);
+        button->setGeometry(TwRect(kButtonLefts[i], 3960, 1845, 360));
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        command1_[i] = button;
+    }
+
+    // heading 1, "Печать", heading 2, heading 3, file name, "Отмена"
+    setTabOrder(text1_[0], command1_[0]);
+    setTabOrder(command1_[0], text1_[1]);
+    setTabOrder(text1_[1], text1_[2]);
+    setTabOrder(text1_[2], text2_);
+    setTabOrder(text2_, command1_[1]);
+    text1_[0]->setFocus();
+}
+
+void Form4::Command1_Click(int index)
+{
+    if (index == 0) {
+        fields_.titles1 = text1_[0]->toPlainText();
+        fields_.titles2 = text1_[1]->toPlainText();
+        fields_.titles3 = text1_[2]->toPlainText();
+        fields_.nam_files = text2_->text();
+        fields_.flag_printer = true;
+        accept();
+    } else {
+        fields_.titles1.clear();
+        fields_.titles2.clear();
+        fields_.titles3.clear();
+        fields_.nam_files.clear();
+        fields_.flag_printer = false;
+        reject();
+    }
+}
+
+void Form4::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        event->accept(); // no cancel button: Escape does nothing
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter presses the focused button, like Space; elsewhere nothing.
+        for (QPushButton *button : command1_) {
+            if (button->hasFocus()) {
+                button->click();
+                return;
+            }
+        }
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+} // namespace vs
