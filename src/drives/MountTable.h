@@ -15,6 +15,9 @@ struct DriveEntry {
     QByteArray fsType;     // file-system type from the mount table
     int platformType = 0;  // 0 unknown, 2 removable, 3 fixed, 4 network, 5 optical, 6 RAM disk
     QString label;         // volume label, empty when there is none
+    unsigned major = 0;    // device numbers of the mounted file system
+    unsigned minor = 0;
+    QByteArray root;       // the folder of the file system seen at mountPoint
 };
 
 class MountTable {
