@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace vs {
 
 QString DefaultReportName(const QDate &date)
@@ -33,7 +35,10 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
         label->setObjectName(QStringLiteral("Label1"));
         label->setProperty("index", i);
         const int *r = kLabelRects[i];
-        label->setGeometry(TwRect(r[0], r[1], r[2], r[3]));
+        // The captions were sized for a narrower system font; never clip them.
+        QRect rect = TwRect(r[0], r[1], r[2], r[3]);
+        rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
+        label->setGeometry(rect);
         label1_[i] = label;
     }
 

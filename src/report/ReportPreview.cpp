@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace vs {
@@ -53,15 +54,27 @@ ReportPreview::ReportPreview(QWidget *parent)
         if (url.scheme() == QStringLiteral("print"))
             print();
     });
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(browser_);
-
-    auto *printAction = new QAction(QStringLiteral("Печать"), this);
+    auto *printAction = new QAction(QStringLiteral("Печать..."), this);
     printAction->setObjectName(QStringLiteral("PrintAction"));
     printAction->setShortcut(QKeySequence::Print);
+    printAction->setToolTip(QStringLiteral("Печать отчета на принтере или в файл PDF"));
     connect(printAction, &QAction::triggered, this, &ReportPreview::print);
-    addAction(printAction);
+    auto *closeAction = new QAction(QStringLiteral("Закрыть"), this);
+    closeAction->setObjectName(QStringLiteral("CloseAction"));
+    closeAction->setShortcut(QKeySequence::Close);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+
+    auto *toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolBar->addAction(printAction);
+    toolBar->addAction(closeAction);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar);
+    layout->addWidget(browser_);
 }
 
 bool ReportPreview::load(const QString &path)
