@@ -1,6 +1,6 @@
 #include "frmAbout.h"
 
-#include "AppIcon.h"
+#include "ProgramIcon.h"
 #include "ColourLegend.h"
 #include "SeparatorLine.h"
 #include "util/Twips.h"
@@ -108,10 +108,10 @@ frmAbout::frmAbout(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, true);
     setModal(false);
     setFixedSize(Px(6225), Px(5250));
-    setWindowIcon(AppIcon());
+    setWindowIcon(ProgramIcon());
 
     picIcon_ = makeLabel(this, "picIcon", QString(), 180, 165, 780, 780);
-    picIcon_->setPixmap(QPixmap::fromImage(DrawAppIcon(48)));
+    picIcon_->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
     picIcon_->setAlignment(Qt::AlignCenter);
 
     lblTitle_ = makeLabel(this, "lblTitle", QString(), 1245, 240, 735, 195);

@@ -1,4 +1,4 @@
-#include "about/AppIcon.h"
+#include "about/ProgramIcon.h"
 #include "about/ColourLegend.h"
 #include "about/SeparatorLine.h"
 #include "about/frmAbout.h"
@@ -273,10 +273,10 @@ TEST_F(AboutWindow, ShowingTwiceGivesOneWindowAndANewOneAfterClosing)
     EXPECT_EQ(textOf(third, "lblVersion"), QStringLiteral("Version 3.0.0"));
 }
 
-TEST(AppIcon, DrawsTheDiskInBothSharesAtEverySize)
+TEST(ProgramIcon, DrawsTheDiskInBothSharesAtEverySize)
 {
     for (int size : {16, 48, 256}) {
-        const QImage img = vs::DrawAppIcon(size);
+        const QImage img = vs::DrawProgramIcon(size);
         ASSERT_EQ(img.size(), QSize(size, size));
         EXPECT_EQ(img.pixelColor(0, 0).alpha(), 0) << size; // transparent corner
         int blue = 0, magenta = 0;
@@ -293,5 +293,5 @@ TEST(AppIcon, DrawsTheDiskInBothSharesAtEverySize)
         EXPECT_GT(blue, magenta) << size;
         EXPECT_GT(magenta, 0) << size;
     }
-    EXPECT_FALSE(vs::AppIcon().availableSizes().isEmpty());
+    EXPECT_FALSE(vs::ProgramIcon().availableSizes().isEmpty());
 }

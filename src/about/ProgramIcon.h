@@ -9,8 +9,8 @@
 namespace vs {
 
 // The icon as a square picture of size x size pixels on a transparent ground.
-QImage DrawAppIcon(int size);
+QImage DrawProgramIcon(int size);
 // Every size a desktop asks for (16 to 256 pixels).
-QIcon AppIcon();
+QIcon ProgramIcon();
 
 } // namespace vs

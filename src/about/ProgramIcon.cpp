@@ -1,4 +1,4 @@
-#include "AppIcon.h"
+#include "ProgramIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -38,7 +38,7 @@ QPainterPath wall(double from, double to)
 
 } // namespace
 
-QImage DrawAppIcon(int size)
+QImage DrawProgramIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -89,11 +89,11 @@ QImage DrawAppIcon(int size)
     return image;
 }
 
-QIcon AppIcon()
+QIcon ProgramIcon()
 {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(DrawAppIcon(size)));
+        icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
     return icon;
 }
 
