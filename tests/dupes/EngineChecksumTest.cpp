@@ -1,0 +1,257 @@
+// The image checksum of the CRC column: crafted files with known values, a
+// word-by-word reference on random contents (dense and sparse), images with
+// stored fields, and real images from Debian's MinGW runtime package.
+#include "dupes/FileChecksum.h"
+#include "support/TempTree.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+using namespace vs;
+using vs::test::TempTree;
+
+namespace {
+
+// The checksum word by word, exactly as defined: carry folded at each step.
+int32_t ReferenceChecksum(const QByteArray &d)
+{
+    const uint64_t length = uint64_t(d.size()) & 0xFFFFFFFFu;
+    auto at = [&](uint64_t pos) -> uint32_t { return pos < length ? uint8_t(d[qsizetype(pos)]) : 0; };
+    uint32_t s = 0;
+    for (uint64_t i = 0; i + 1 < length; i += 2) {
+        s += at(i) | at(i + 1) << 8;
+        s = (s & 0xFFFF) + (s >> 16);
+    }
+    if (length & 1) {
+        s += at(length - 1);
+        s = (s & 0xFFFF) + (s >> 16);
+    }
+    auto le32 = [&](uint64_t p) { return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | at(p + 3) << 24; };
+    const int32_t e = int32_t(le32(0x3C));
+    if (at(0) == 'M' && at(1) == 'Z' && e >= 0 && e < 256 * 1024 * 1024 && at(e) == 'P' && at(e + 1) == 'E'
+        && at(e + 2) == 0 && at(e + 3) == 0) {
+        const uint32_t magic = at(e + 24) | at(e + 25) << 8;
+        if (magic == 0x10B || magic == 0x20B) {
+            const uint32_t h = le32(uint64_t(e) + 88);
+            for (uint32_t w : {h & 0xFFFF, h >> 16})
+                s = s >= w ? s - w : s - w + 0xFFFF;
+        }
+    }
+    return int32_t(s + uint32_t(length));
+}
+
+QByteArray RandomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    QByteArray b(qsizetype(n), '\0');
+    for (char &c : b)
+        c = char(gen());
+    return b;
+}
+
+// A minimal image: "MZ", the header offset at 0x3C, "PE\0\0" and the magic.
+QByteArray Image(int e, int length, uint16_t magic = 0x10B)
+{
+    QByteArray d = RandomBytes(size_t(length), 7);
+    d[0] = 'M';
+    d[1] = 'Z';
+    for (int i = 0; i < 4; ++i)
+        d[0x3C + i] = char((e >> (8 * i)) & 0xFF);
+    d.replace(e, 4, QByteArray("PE\0\0", 4));
+    d[e + 24] = char(magic & 0xFF);
+    d[e + 25] = char(magic >> 8);
+    return d;
+}
+
+void PutLe32(QByteArray &d, int pos, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        d[pos + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+TEST(EngineChecksum, CraftedFilesHaveTheirKnownValues)
+{
+    TempTree t;
+    t.file("empty", QByteArray());
+    t.file("one", QByteArray("\x01", 1));
+    t.file("odd", QByteArray("hello world"));    // 11 bytes, last byte alone
+    t.file("ones", QByteArray(65536, '\xFF'));   // every word 0xFFFF
+    t.file("carry", QByteArray("\xFF\xFF\x01\x00", 4)); // 0xFFFF + 1 folds to 1
+    EXPECT_EQ(FileChecksum(t.path("empty")), 0);
+    EXPECT_EQ(FileChecksum(t.path("one")), 2);
+    EXPECT_EQ(FileChecksum(t.path("odd")), 52892);
+    EXPECT_EQ(FileChecksum(t.path("ones")), 0xFFFF + 65536);
+    EXPECT_EQ(FileChecksum(t.path("carry")), 1 + 4);
+    EXPECT_EQ(FileChecksum(t.path("missing")), 0);
+    EXPECT_EQ(FileChecksum(t.root()), 0); // a folder cannot be read as a file
+}
+
+TEST(EngineChecksum, MatchesTheWordByWordSumOnRandomContents)
+{
+    TempTree t;
+    // Lengths around the reader's chunk and vector widths, odd and even.
+    for (size_t n : {size_t(2), size_t(15), size_t(17), size_t(4095), size_t(4097), size_t(262143),
+                     size_t(262144 + 3), size_t(1 << 20) + 1}) {
+        const QByteArray d = RandomBytes(n, unsigned(n));
+        t.file("r", d);
+        EXPECT_EQ(FileChecksum(t.path("r")), ReferenceChecksum(d)) << n;
+        EXPECT_EQ(ChecksumOfBytes(d.constData(), size_t(d.size())), ReferenceChecksum(d)) << n;
+        const FileContent c = ReadFileContent(t.path("r"));
+        EXPECT_TRUE(c.sameAs(ContentOfBytes(d.constData(), size_t(d.size())))) << n;
+    }
+}
+
+TEST(EngineChecksum, SwappedWordsGiveTheSameChecksumButOtherContents)
+{
+    const QByteArray a("abcdefgh"), b("cdabefgh");
+    EXPECT_EQ(ChecksumOfBytes(a.constData(), 8), ChecksumOfBytes(b.constData(), 8));
+    EXPECT_FALSE(ContentOfBytes(a.constData(), 8).sameAs(ContentOfBytes(b.constData(), 8)));
+}
+
+TEST(EngineChecksum, ImagesLeaveTheirStoredFieldOut)
+{
+    TempTree t;
+    for (uint16_t magic : {uint16_t(0x10B), uint16_t(0x20B)}) {
+        QByteArray img = Image(0x80, 1001, magic);
+        PutLe32(img, 0x80 + 88, 0);
+        const int32_t computed = ChecksumOfBytes(img.constData(), size_t(img.size()));
+        // A correctly checksummed image stores exactly the computed value.
+        PutLe32(img, 0x80 + 88, uint32_t(computed));
+        t.file("img", img);
+        EXPECT_EQ(FileChecksum(t.path("img")), computed);
+        uint32_t stored = 0;
+        ASSERT_TRUE(StoredImageChecksum(img.constData(), size_t(img.size()), stored));
+        EXPECT_EQ(int32_t(stored), computed);
+        EXPECT_EQ(computed, ReferenceChecksum(img));
+    }
+    // An odd header offset puts the field across word boundaries.
+    QByteArray odd = Image(0x81, 600);
+    PutLe32(odd, 0x81 + 88, 0x12345678);
+    t.file("odd", odd);
+    EXPECT_EQ(FileChecksum(t.path("odd")), ReferenceChecksum(odd));
+    // Another magic is no image: the field is summed like any bytes.
+    QByteArray other = Image(0x80, 600, 0x107);
+    uint32_t stored;
+    EXPECT_FALSE(StoredImageChecksum(other.constData(), size_t(other.size()), stored));
+    EXPECT_EQ(ChecksumOfBytes(other.constData(), 600), ReferenceChecksum(other));
+}
+
+TEST(EngineChecksum, TruncatedImagesReadZerosPastTheEnd)
+{
+    TempTree t;
+    QByteArray img = Image(0x40, 0x40 + 90); // the field's high half is past the end
+    img[0x40 + 88] = char(0x34);
+    img[0x40 + 89] = char(0x12);
+    t.file("cut", img);
+    const QByteArray withoutField = img.left(0x40 + 88);
+    // Subtracting 0x1234 undoes exactly what the two present bytes added.
+    EXPECT_EQ(FileChecksum(t.path("cut")), ReferenceChecksum(img));
+    EXPECT_EQ(uint32_t(FileChecksum(t.path("cut"))) - uint32_t(img.size()),
+              uint32_t(ReferenceChecksum(withoutField)) - uint32_t(withoutField.size()));
+    // The header offset points past the end: no "PE", no image.
+    QByteArray stub("MZ");
+    stub += QByteArray(0x3A, '\0');
+    stub += QByteArray("\x00\x10\x00\x00", 4);
+    t.file("stub", stub);
+    EXPECT_EQ(FileChecksum(t.path("stub")), ReferenceChecksum(stub));
+    // A negative offset is no image either.
+    QByteArray neg = Image(0x80, 400);
+    PutLe32(neg, 0x3C, 0xFFFFFF80u);
+    uint32_t stored;
+    EXPECT_FALSE(StoredImageChecksum(neg.constData(), size_t(neg.size()), stored));
+}
+
+TEST(EngineChecksum, SparseFilesSumTheirDataAndHashTheirHoles)
+{
+    TempTree t;
+    const QByteArray data = RandomBytes(5000, 3);
+    const int64_t size = 8 * 1024 * 1024 + 7;
+    QByteArray dense(qsizetype(size), '\0');
+    dense.replace(3 * 1024 * 1024 + 1, data.size(), data); // data at an odd offset
+    {
+        const int fd = ::open(t.path("sparse").constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, data.constData(), size_t(data.size()), 3 * 1024 * 1024 + 1), data.size());
+        ASSERT_EQ(::ftruncate(fd, size), 0);
+        ::close(fd);
+    }
+    t.file("dense", dense);
+    const FileContent sparse = ReadFileContent(t.path("sparse"));
+    const FileContent full = ReadFileContent(t.path("dense"));
+    EXPECT_EQ(sparse.checksum, ReferenceChecksum(dense));
+    EXPECT_TRUE(sparse.sameAs(full));
+}
+
+TEST(EngineChecksum, LengthCountsModulo2To32AndShowsSigned)
+{
+    TempTree t;
+    // 3 GiB of hole: the sum is 0 and the length alone passes 2^31.
+    {
+        const int fd = ::open(t.path("big").constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, int64_t(3) << 30), 0);
+        ::close(fd);
+    }
+    EXPECT_EQ(FileChecksum(t.path("big")), int32_t(uint32_t(3u << 30)));
+    EXPECT_LT(FileChecksum(t.path("big")), 0);
+    // 4 GiB + 2: only the first two bytes (the length modulo 2^32) are summed.
+    {
+        const int fd = ::open(t.path("wrap").constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "\x05\x00", 2, (int64_t(1) << 32)), 2);
+        ::close(fd);
+    }
+    EXPECT_EQ(FileChecksum(t.path("wrap")), 2);
+}
+
+TEST(EngineChecksum, FifoAndUnreadableFilesGiveZero)
+{
+    TempTree t;
+    ASSERT_EQ(::mkfifo(t.path("fifo").constData(), 0644), 0);
+    const FileContent c = ReadFileContent(t.path("fifo")); // must not block
+    EXPECT_FALSE(c.readable);
+    EXPECT_EQ(c.checksum, 0);
+    EXPECT_FALSE(c.sameAs(c)); // unreadable equals nothing, not even itself
+}
+
+// Images that a real toolchain checksummed: Debian's MinGW runtime DLLs.
+TEST(EngineChecksum, RealImagesFromDebianMatchTheirStoredField)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess get;
+    get.setWorkingDirectory(dir.path());
+    get.start(QStringLiteral("timeout"), {QStringLiteral("180"), QStringLiteral("apt-get"), QStringLiteral("download"),
+                                          QStringLiteral("gcc-mingw-w64-x86-64-win32-runtime")});
+    if (!get.waitForFinished(200000) || get.exitStatus() != QProcess::NormalExit || get.exitCode() != 0)
+        GTEST_SKIP() << "apt-get download gcc-mingw-w64-x86-64-win32-runtime failed (no Debian mirror "
+                        "reachable?): real images not checked";
+    QStringList debs = QDir(dir.path()).entryList({QStringLiteral("*.deb")});
+    ASSERT_EQ(debs.size(), 1);
+    QProcess unpack;
+    unpack.start(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), dir.filePath(debs[0]), dir.filePath(QStringLiteral("x"))});
+    ASSERT_TRUE(unpack.waitForFinished(120000));
+    ASSERT_EQ(unpack.exitCode(), 0);
+    int checked = 0;
+    QDirIterator it(dir.filePath(QStringLiteral("x")), {QStringLiteral("*.dll")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray d = f.readAll();
+        uint32_t stored = 0;
+        ASSERT_TRUE(StoredImageChecksum(d.constData(), size_t(d.size()), stored)) << path.toStdString();
+        ASSERT_NE(stored, 0u) << path.toStdString();
+        EXPECT_EQ(uint32_t(FileChecksum(QFile::encodeName(path))), stored) << path.toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
+}

@@ -1,0 +1,65 @@
+// A host for the duplicate engine's tests: records everything the engine
+// tells it and runs test code at a chosen yield.
+#pragma once
+
+#include "dupes/DupeHost.h"
+
+#include <QByteArray>
+#include <dirent.h>
+#include <functional>
+#include <vector>
+
+namespace vs::test {
+
+class RecordingHost : public DupeHost {
+public:
+    struct Error {
+        int number;
+        QString text, title;
+    };
+    void yield() override
+    {
+        ++yields;
+        if (onYield)
+            onYield(yields);
+    }
+    bool scanRunning() const override { return running; }
+    int useMaxSize() const override { return useMax; }
+    ByteCount minSizeBytes() const override { return ByteCount::fromBytes(uint64_t(minBytes)); }
+    ByteCount maxSizeBytes() const override { return ByteCount::fromBytes(uint64_t(maxBytes)); }
+    void showError(int number, const QString &text, const QString &title) override
+    {
+        errors.push_back({number, text, title});
+    }
+    void stepPicture(int image) override { pictures.push_back(image); }
+    const ChosenFile &chosenFile() const override { return chosen; }
+    void addRow(const DupeRow &row) override { rows.push_back(row); }
+
+    bool running = true;
+    int useMax = 0;
+    int64_t minBytes = 0, maxBytes = 0;
+    ChosenFile chosen;
+    int yields = 0;
+    std::function<void(int)> onYield;
+    std::vector<Error> errors;
+    std::vector<int> pictures;
+    std::vector<DupeRow> rows;
+};
+
+// The names of a folder in the order the file system delivers them, without
+// "." and "..".
+inline std::vector<QByteArray> ListingOrder(const QByteArray &folder)
+{
+    std::vector<QByteArray> names;
+    if (DIR *d = opendir(folder.constData())) {
+        while (dirent *e = readdir(d)) {
+            const QByteArray n(e->d_name);
+            if (n != "." && n != "..")
+                names.push_back(n);
+        }
+        closedir(d);
+    }
+    return names;
+}
+
+} // namespace vs::test
