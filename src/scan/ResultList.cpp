@@ -138,10 +138,7 @@ void ResultList::setCountText(const QString &text)
 
 void ResultList::FillResultList(const std::vector<FolderRow> &rows, ByteCount maxSize, int n)
 {
-    const bool automatic = isSortingEnabled();
     setUpdatesEnabled(false);
-    if (automatic)
-        setSortingEnabled(false);
     clear();
     parentRow_ = nullptr;
 
@@ -185,28 +182,24 @@ void ResultList::FillResultList(const std::vector<FolderRow> &rows, ByteCount ma
     parentRow_ = parentRow;
     setCurrentItem(parentRow_);
 
-    if (automatic) {
+    if (autoSort_) {
         // The user sorted while the scan ran: keep the list sorted, the
         // parent row pinned on top.
         if (order_ == Qt::DescendingOrder)
             parentRow->setKeys(QByteArray(1, '\xFF'), QByteArray(1, '\xFF'), QString(QChar(0xFF)));
-        setAutomaticSorting(true);
+        sortItems(sortColumn_ == 1 ? kPathKeyColumn : kSizeKeyColumn, order_);
     }
     setUpdatesEnabled(true);
 }
 
 void ResultList::setAutomaticSorting(bool on)
 {
-    if (on) {
-        header()->setSortIndicator(sortColumn_ == 1 ? kPathKeyColumn : kSizeKeyColumn, order_);
-        setSortingEnabled(true);
-    } else {
-        setSortingEnabled(false);
-    }
-    // The view ties header clicks to its own sorting; ours goes through
-    // columnClicked, so the header stays clickable and shows no indicator.
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
+    // Not the view's own sorting switch: that one ties header clicks to
+    // sorting by the clicked column, before our click handler runs, and an
+    // extra sort by the shown texts would reshuffle rows of equal size.
+    autoSort_ = on;
+    if (on)
+        sortItems(sortColumn_ == 1 ? kPathKeyColumn : kSizeKeyColumn, order_);
 }
 
 void ResultList::SortList(int column, bool keepOrder)

@@ -46,9 +46,11 @@ public:
     // The column (1..5) of the last sort, 0 before the first.
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return order_; }
-    // Switches the list's automatic sorting; header clicks keep working and
-    // sort through SortList either way.
+    // The list's automatic sorting: while on, the rows stay ordered by the
+    // key of the last sort (a fill is sorted at once). Header clicks sort
+    // through SortList either way.
     void setAutomaticSorting(bool on);
+    bool automaticSorting() const { return autoSort_; }
 
     bool hasRows() const { return topLevelItemCount() > 0; }
     int rowCount() const { return topLevelItemCount(); }
@@ -90,6 +92,7 @@ private:
     Qt::SortOrder order_ = Qt::AscendingOrder;
     std::array<float, kColumns> widths_{5203.0f, 5292.0f, 2205.0f, 0.0f, 0.0f};
     bool applyingWidth_ = false;
+    bool autoSort_ = false;
 };
 
 } // namespace vs

@@ -1,0 +1,506 @@
+#include "ScanTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vs;
+using namespace vs::test;
+
+namespace {
+
+using Icon = MessageBoxes::Icon;
+
+std::vector<QByteArray> Paths(const QByteArray &parent, std::initializer_list<int> numbers)
+{
+    std::vector<QByteArray> out;
+    for (int i : numbers)
+        out.push_back(parent + "/s" + QByteArray::number(i));
+    return out;
+}
+
+std::vector<QString> Cells(const QString &parentCell, std::initializer_list<const char *> cells)
+{
+    std::vector<QString> out{parentCell};
+    for (const char *c : cells)
+        out.push_back(QString::fromUtf8(c));
+    return out;
+}
+
+// Column 1: the parent row, then the paths.
+std::vector<QString> Names(std::initializer_list<const char *> names)
+{
+    return Cells(QStringLiteral("\\..."), names);
+}
+
+} // namespace
+
+TEST(FolderScan, MeasuresEverySubfolderOnceInListingOrder)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 10, [](int i) { return int64_t(i) * 100; });
+    std::vector<int> progressAtMeasure;
+    QString captionDuring;
+    w.fs.onFolderSize = [&](const QByteArray &) {
+        progressAtMeasure.push_back(w.progressBar1->value());
+        captionDuring = w.command1->text();
+        EXPECT_TRUE(w.scan->scanRunning());
+    };
+    w.scanAt("/d");
+
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    // Ten yields counting, ten listing, nine between the measurements.
+    EXPECT_EQ(w.yield.count, 29);
+    // The value 1 never shows: the first folder is measured before the loop.
+    EXPECT_EQ(progressAtMeasure, (std::vector<int>{0, 0, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(captionDuring, QStringLiteral("Остановить"));
+    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
+    EXPECT_EQ(w.progressBar1->maximum(), 10);
+    EXPECT_EQ(w.progressBar1->value(), 10);
+    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 10"));
+    EXPECT_EQ(w.listView1->rowCount(), 11);
+    EXPECT_EQ(w.listView1->rowPath(10), QByteArray("/d/s10"));
+    EXPECT_EQ(w.listView1->rowText(10, 2), QString(70, QLatin1Char('|')));
+    EXPECT_EQ(w.listView1->rowText(1, 4), QStringLiteral("0100"));
+    EXPECT_FALSE(w.scan->scanRunning());
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
+    EXPECT_TRUE(w.boxes.boxes.empty());
+}
+
+TEST(FolderScan, RootGetsNoDoubledSlash)
+{
+    ScanWindow w;
+    w.addFolder("/", {{"bin", 1}, {"home", 2}});
+    w.scanAt("/");
+    EXPECT_EQ(w.fs.sizeCalls, (std::vector<QByteArray>{"/bin", "/home"}));
+    EXPECT_EQ(w.column(1), Names({"/bin", "/home"}));
+
+    std::vector<QByteArray> mss(2);
+    w.scan->ShowFolderList2("/", mss);
+    EXPECT_EQ(mss, (std::vector<QByteArray>{"/bin", "/home"}));
+    EXPECT_EQ(w.scan->ShowFolderListCount("/"), 2);
+}
+
+TEST(FolderScan, OneSubfolderAndNone)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 10, [](int) { return 1; });
+    w.scanAt("/d");
+
+    // One subfolder: no yield after the listing; the bar waits at 0.
+    w.addFolder("/one", {{"x", 5}});
+    w.yield.count = 0;
+    int progressAtMeasure = -1;
+    w.fs.onFolderSize = [&](const QByteArray &) { progressAtMeasure = w.progressBar1->value(); };
+    w.scanAt("/one");
+    EXPECT_EQ(w.yield.count, 2);
+    EXPECT_EQ(progressAtMeasure, 0);
+    EXPECT_EQ(w.progressBar1->maximum(), 1);
+    EXPECT_EQ(w.progressBar1->value(), 1);
+    EXPECT_EQ(w.column(1), Names({"/one/x"}));
+    EXPECT_EQ(w.listView1->rowText(1, 2), QString(70, QLatin1Char('|')));
+
+    // None: only the parent row; the bar keeps its maximum and is filled.
+    w.fs.add("/empty");
+    w.progressBar1->setMaximum(7);
+    w.progressBar1->setValue(3);
+    w.fs.sizeCalls.clear();
+    w.scanAt("/empty");
+    EXPECT_TRUE(w.fs.sizeCalls.empty());
+    EXPECT_EQ(w.column(1), Names({}));
+    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 0"));
+    EXPECT_EQ(w.progressBar1->maximum(), 7);
+    EXPECT_EQ(w.progressBar1->value(), 7);
+}
+
+TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
+{
+    ScanWindow w;
+    w.addFolder("/old", {{"b", 10}, {"a", 30}, {"c", 20}});
+    w.scanAt("/old");
+    w.listView1->SortList(3, false);
+    w.select(2);
+    w.listView1->showSelectionText();
+    const QString oldLabel = w.label1->text();
+    ASSERT_EQ(oldLabel, QStringLiteral("Кол-во: 3/2 - '/old/c'"));
+    const auto oldRows = w.column(1);
+
+    w.addNumbered("/d", 10, [](int i) { return i; });
+    w.fs.sizeCalls.clear();
+    w.yield.count = 0;
+    // A press during a blocking measurement waits in the event queue until
+    // the next yield lets it in.
+    bool pressed = false;
+    int progressAtFourth = -1;
+    w.fs.onFolderSize = [&](const QByteArray &path) {
+        if (path == "/d/s3")
+            pressed = true;
+        if (path == "/d/s4")
+            progressAtFourth = w.progressBar1->value();
+        EXPECT_EQ(w.command1->text(), QStringLiteral("Остановить"));
+    };
+    w.yield.hook = [&](int) {
+        if (pressed) {
+            pressed = false;
+            w.scan->StartOrStopScan();
+            EXPECT_TRUE(w.scan->stopRequested());
+        }
+    };
+    w.scanAt("/d");
+
+    // The request is seen after the fourth folder, never before it.
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3, 4}));
+    EXPECT_EQ(progressAtFourth, 3);
+    EXPECT_EQ(w.yield.count, 23); // 10 counting, 10 listing, 3 measuring
+    EXPECT_EQ(w.column(1), oldRows);
+    EXPECT_EQ(w.label1->text(), oldLabel);
+    EXPECT_EQ(w.listView1->sortColumn(), 3);
+    EXPECT_EQ(w.listView1->sortOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(w.progressBar1->maximum(), 10);
+    EXPECT_EQ(w.progressBar1->value(), 10);
+    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
+    EXPECT_FALSE(w.scan->scanRunning());
+    EXPECT_FALSE(w.scan->stopRequested());
+    EXPECT_TRUE(w.boxes.boxes.empty());
+
+    // The yield before the fourth folder is the 23rd.
+    w.fs.onFolderSize = nullptr;
+    w.fs.sizeCalls.clear();
+    w.yield.count = 0;
+    w.yield.hook = [&](int n) {
+        if (n == 23)
+            w.scan->StartOrStopScan();
+    };
+    w.scanAt("/d");
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3, 4}));
+    EXPECT_EQ(w.yield.count, 23);
+    EXPECT_EQ(w.column(1), oldRows);
+}
+
+TEST(FolderScan, StopWhileListingOneSubfolderDoesNotLeak)
+{
+    ScanWindow w;
+    w.addFolder("/one", {{"x", 5}});
+    w.yield.hook = [&](int n) {
+        if (n == 2) // listing its only subfolder
+            w.scan->StartOrStopScan();
+    };
+    w.scanAt("/one");
+    EXPECT_EQ(w.column(1), Names({"/one/x"}));
+    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 1"));
+    EXPECT_TRUE(w.scan->stopRequested()); // left over, never seen
+
+    w.yield.hook = nullptr;
+    w.addNumbered("/d", 10, [](int i) { return i; });
+    w.fs.sizeCalls.clear();
+    w.scanAt("/d");
+    EXPECT_EQ(w.fs.sizeCalls.size(), 10u);
+    EXPECT_EQ(w.listView1->rowCount(), 11);
+    EXPECT_FALSE(w.scan->stopRequested());
+}
+
+TEST(FolderScan, ASortOutlivesTheNextScan)
+{
+    ScanWindow w;
+    w.addFolder("/a", {{"x", 1}, {"y", 3}, {"z", 2}});
+    w.addFolder("/b", {{"p", 7}, {"q", 9}, {"r", 8}});
+    w.scanAt("/a");
+    w.listView1->SortList(3, false); // largest first
+    w.listView1->setRowChecked(1, true);
+    w.scanAt("/b");
+    EXPECT_EQ(w.column(1), Names({"/b/q", "/b/r", "/b/p"}));
+    EXPECT_EQ(w.listView1->sortOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(w.listView1->rowText(0, 4), QString(QChar(0xFF)));
+    for (int r = 0; r < w.listView1->rowCount(); ++r)
+        EXPECT_FALSE(w.listView1->rowChecked(r));
+    w.scanAt("/b"); // again: not reversed
+    EXPECT_EQ(w.column(1), Names({"/b/q", "/b/r", "/b/p"}));
+}
+
+TEST(FolderScan, ScansTheHighlightedEntryOfTheOpenFolder)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 3, [](int) { return 1; });
+    w.addFolder("/d/s2", {{"in1", 4}, {"in2", 6}});
+    w.dir1.open = "/d";
+    w.dir1.highlighted = "/d/s2";
+    // Highlighting yet another entry meanwhile changes nothing.
+    w.yield.hook = [&](int) { w.dir1.highlighted = "/d/s3"; };
+    w.scan->StartOrStopScan();
+    EXPECT_EQ(w.column(1), Names({"/d/s2/in1", "/d/s2/in2"}));
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
+}
+
+TEST(FolderScan, PermissionDeniedIsPassedOverAtEveryStep)
+{
+    ScanWindow w;
+    // Counting cannot open the folder: shown as having no subfolders.
+    w.addNumbered("/d", 3, [](int i) { return i * 10; });
+    w.fs.at("/d").openError = 70;
+    w.scanAt("/d");
+    EXPECT_EQ(w.column(1), Names({}));
+    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 0"));
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
+
+    // Enumeration denied after two names, in both passes.
+    w.fs.at("/d").openError = 0;
+    w.fs.at("/d").listError = 70;
+    w.fs.at("/d").listErrorAfter = 2;
+    w.scanAt("/d");
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2"}));
+
+    // Sizes denied, the first included: listed with 0 bytes.
+    w.fs.at("/d").listError = 0;
+    w.fs.at("/d/s1").sizeError = 70;
+    w.fs.at("/d/s3").sizeError = 70;
+    w.scanAt("/d");
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2", "/d/s3"}));
+    EXPECT_EQ(w.column(3), Cells({}, {"0 байт", "20 байт", "0 байт"}));
+    EXPECT_EQ(w.column(2), Cells({}, {"|", std::string(70, '|').c_str(), "|"}));
+    EXPECT_EQ(w.column(4), Cells({}, {"00", "20", "00"}));
+    EXPECT_TRUE(w.boxes.boxes.empty());
+
+    // The listing pass denied after a good count: its paths stay empty, and
+    // measuring an empty path is a failure of its own.
+    w.fs.at("/d/s1").sizeError = 0;
+    w.fs.at("/d/s3").sizeError = 0;
+    w.yield.count = 0;
+    w.yield.hook = [&](int n) {
+        if (n == 3)
+            w.fs.at("/d").openError = 70;
+    };
+    const auto before = w.column(1);
+    w.scanAt("/d");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("76\rПуть не найден"));
+    EXPECT_EQ(w.column(1), before);
+}
+
+TEST(FolderScan, OtherFailuresShowTheirNumberAndEndTheScan)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 3, [](int i) { return i; });
+    w.scanAt("/d");
+    const auto before = w.column(1);
+    w.addNumbered("/e", 3, [](int i) { return i; });
+
+    // Opening the folder to count it.
+    w.fs.at("/e").openError = 68;
+    w.scanAt("/e");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("68\rУстройство недоступно"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка68"));
+    EXPECT_EQ(w.boxes.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(w.column(1), before);
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
+    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
+    EXPECT_EQ(w.progressBar1->value(), w.progressBar1->maximum());
+
+    // Opening it again for the listing.
+    w.boxes.boxes.clear();
+    w.fs.at("/e").openError = 0;
+    w.yield.count = 0;
+    w.yield.hook = [&](int n) {
+        if (n == 3)
+            w.fs.at("/e").openError = 57;
+    };
+    w.scanAt("/e");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("57\rОшибка ввода-вывода на устройстве"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка57"));
+    EXPECT_EQ(w.column(1), before);
+    EXPECT_TRUE(w.fs.sizeCalls.size() == 3u); // only the first scan measured
+
+    // A size.
+    w.boxes.boxes.clear();
+    w.yield.hook = nullptr;
+    w.fs.at("/e").openError = 0;
+    w.fs.at("/e/s2").sizeError = 61;
+    w.fs.sizeCalls.clear();
+    w.scanAt("/e");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("61\rДиск заполнен"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка61"));
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/e", {1, 2}));
+    EXPECT_EQ(w.column(1), before);
+    EXPECT_EQ(w.progressBar1->value(), 3);
+    EXPECT_FALSE(w.scan->scanRunning());
+}
+
+TEST(FolderScan, EnumerationFailuresMidwayAreShownWithTheirSource)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 4, [](int i) { return i; });
+    w.fs.at("/d").listError = 57;
+    w.fs.at("/d").listErrorAfter = 3;
+    w.scanAt("/d");
+    // Once for the count, once for the listing; then the scan carries on.
+    ASSERT_EQ(w.boxes.boxes.size(), 2u);
+    for (const auto &b : w.boxes.boxes) {
+        EXPECT_EQ(b.text, QStringLiteral("57\nОшибка ввода-вывода на устройстве\nFakeFileSystem"));
+        EXPECT_EQ(b.title, QStringLiteral("Ошибка57"));
+        EXPECT_EQ(b.icon, Icon::Exclamation);
+    }
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2", "/d/s3"}));
+}
+
+TEST(FolderScan, SecondPassFindingMoreOrFewerFolders)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 2, [](int i) { return i; });
+    // One more appears between the passes: the surplus is refused with 9,
+    // the scan goes on with the names it has.
+    w.yield.hook = [&](int n) {
+        if (n == 2)
+            w.fs.add("/d/s3", 1);
+    };
+    w.scanAt("/d");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text,
+              QStringLiteral("9\nИндекс выходит за пределы допустимого диапазона\nVolumescope"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка9"));
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2"}));
+
+    // One vanishes: its path stays empty and measuring it fails.
+    w.boxes.boxes.clear();
+    w.yield.count = 0;
+    w.yield.hook = [&](int n) {
+        if (n == 3)
+            w.fs.at("/d").subs.pop_back();
+    };
+    w.scanAt("/d");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("76\rПуть не найден"));
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2"}));
+}
+
+TEST(FolderScan, MoreThan32767SubfoldersOverflow)
+{
+    ScanWindow w;
+    w.addNumbered("/big", 32768, [](int) { return 0; });
+    w.addFolder("/d", {{"a", 1}});
+    w.scanAt("/d");
+    w.scanAt("/big");
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("6\rПереполнение"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка6"));
+    EXPECT_EQ(w.column(1), Names({"/d/a"}));
+    EXPECT_EQ(w.fs.sizeCalls.size(), 1u);
+
+    // 32,767 still fits.
+    w.fs.at("/big").subs.pop_back();
+    w.boxes.boxes.clear();
+    w.scanAt("/big");
+    EXPECT_TRUE(w.boxes.boxes.empty());
+    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 32767"));
+    EXPECT_EQ(w.listView1->rowCount(), 32768);
+}
+
+TEST(FolderScan, DrillDownIntoARow)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 10, [](int i) { return i; });
+    w.addFolder("/d/s4", {{"deep", 3}});
+    w.scanAt("/d");
+    w.select(4);
+    QString labelAtOpen;
+    w.dir1.onChange = [&] { labelAtOpen = w.label1->text(); };
+    w.scan->DrillDown();
+    EXPECT_EQ(labelAtOpen, QStringLiteral("Кол-во: 11/5  </d/s4>"));
+    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{"/d/s4"}));
+    EXPECT_EQ(w.dir1.toolTip, QStringLiteral("/d/s4"));
+    EXPECT_EQ(w.column(1), Names({"/d/s4/deep"}));
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d/s4"));
+
+    // With automatic scanning on, the folder change starts the one scan.
+    w.scanAt("/d");
+    w.check1->setChecked(true);
+    int scans = 0;
+    w.dir1.onChange = [&] { w.scan->StartOrStopScan(); };
+    QObject::connect(w.scan.get(), &FolderScan::scanStarted, [&] { ++scans; });
+    w.select(4);
+    w.scan->DrillDown();
+    EXPECT_EQ(scans, 1);
+    EXPECT_EQ(w.column(1), Names({"/d/s4/deep"}));
+}
+
+TEST(FolderScan, DrillDownToTheParentFolder)
+{
+    ScanWindow w;
+    w.addFolder("/", {{"data", 5}, {"etc", 1}});
+    w.addFolder("/data", {{"x", 1}});
+    w.scanAt("/");
+    w.select(0);
+    w.scan->DrillDown(); // at the root nothing happens
+    EXPECT_TRUE(w.dir1.openCalls.empty());
+    EXPECT_EQ(w.column(1), Names({"/data", "/etc"}));
+
+    w.scanAt("/data");
+    w.fs.sizeCalls.clear();
+    w.select(0);
+    w.scan->DrillDown();
+    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{"/"}));
+    EXPECT_EQ(w.scan->currentFolder(), QByteArray("/"));
+    EXPECT_EQ(w.fs.sizeCalls, (std::vector<QByteArray>{"/data", "/etc"}));
+}
+
+TEST(FolderScan, DrillDownRefusedOrFailing)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 3, [](int i) { return i; });
+    w.scanAt("/d");
+
+    // While a scan runs it does nothing.
+    w.select(2);
+    w.yield.hook = [&](int n) {
+        if (n == 1)
+            w.scan->DrillDown();
+    };
+    w.scanAt("/d");
+    EXPECT_TRUE(w.dir1.openCalls.empty());
+    w.yield.hook = nullptr;
+
+    // Access denied: told, then the unchanged folder is scanned again.
+    w.select(2);
+    w.dir1.failWith = 419;
+    w.fs.sizeCalls.clear();
+    w.scan->DrillDown();
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("Нет доступа к выбранной папке!"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Доступ запрещен"));
+    EXPECT_EQ(w.boxes.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(w.dir1.open, QByteArray("/d"));
+    EXPECT_EQ(w.dir1.toolTip, QStringLiteral("/d"));
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3}));
+
+    // Any other failure: shown with its source, and the drill-down ends.
+    w.boxes.boxes.clear();
+    w.dir1.failWith = 76;
+    w.fs.sizeCalls.clear();
+    w.select(2);
+    w.scan->DrillDown();
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("76\nПуть не найден\nDir1"));
+    EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка76"));
+    EXPECT_TRUE(w.fs.sizeCalls.empty());
+
+    // Nothing on an empty list.
+    ScanWindow empty;
+    empty.scan->DrillDown();
+    EXPECT_TRUE(empty.dir1.openCalls.empty());
+}
+
+TEST(FolderScan, DrillDownIntoANameThatIsNotUtf8)
+{
+    ScanWindow w;
+    const QByteArray odd("/d/\xff\xfe");
+    w.fs.add("/d");
+    w.fs.add(odd, 4);
+    w.fs.add(odd + "/in", 2);
+    w.scanAt("/d");
+    ASSERT_EQ(w.listView1->rowPath(1), odd);
+    w.select(1);
+    w.scan->DrillDown();
+    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{odd}));
+    EXPECT_EQ(w.fs.sizeCalls.back(), odd + "/in");
+    EXPECT_EQ(w.listView1->rowPath(1), odd + "/in");
+    EXPECT_EQ(w.scan->currentFolder(), odd);
+}
