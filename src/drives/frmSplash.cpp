@@ -1,0 +1,473 @@
+#include "drives/frmSplash.h"
+
+#include "drives/DrivePictures.h"
+#include "drives/MountInfo.h"
+#include "drives/DriveTexts.h"
+#include "drives/UsageChart.h"
+#include "util/ByteCount.h"
+#include "util/Twips.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTreeWidget>
+#include <qdrawutil.h>
+
+namespace vs {
+
+namespace {
+
+constexpr int kBorder = 2;            // pixels of the raised dialog border
+constexpr double kClientWidth = 6330; // twips
+constexpr double kClientHeight = 6885;
+constexpr double kExactRight = 4605; // right edge of the exact counts (4500 + 105)
+constexpr double kTitleFontPt = 27.75;
+const QColor kGrey(128, 128, 128);
+
+QFont PanelFont()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(8);
+    return f;
+}
+
+QFont TitleFont(double pt = kTitleFontPt)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                   QStringLiteral("DejaVu Serif")});
+    f.setStyleHint(QFont::Serif);
+    f.setPointSizeF(pt);
+    return f;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, double left, double top)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(Px(left), Px(top));
+    label->adjustSize();
+    return label;
+}
+
+QPixmap Swatch(const QColor &colour, int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(colour);
+    QPainter p(&pm);
+    qDrawShadePanel(&p, pm.rect(), QPalette(Qt::lightGray), true, 1);
+    return pm;
+}
+
+// An engraved line: a dark line and a light one a pixel apart.
+void EngravedLine(QWidget *parent, double x1, double y1, double x2, double y2)
+{
+    const bool horizontal = y1 == y2;
+    for (int i = 0; i < 2; ++i) {
+        auto *line = new QFrame(parent);
+        line->setObjectName(i == 0 ? QStringLiteral("Line1") : QStringLiteral("Line2"));
+        line->setAutoFillBackground(true);
+        QPalette pal = line->palette();
+        pal.setColor(QPalette::Window, i == 0 ? QColor(128, 128, 128) : QColor(255, 255, 255));
+        line->setPalette(pal);
+        if (horizontal)
+            line->setGeometry(Px(x1), Px(y1 + 15 * i), Px(x2) - Px(x1), 1);
+        else
+            line->setGeometry(Px(x1 + 15 * i), Px(y1), 1, Px(y2) - Px(y1));
+    }
+}
+
+QString MountPointText(const DriveEntry &drive) { return QFile::decodeName(drive.mountPoint); }
+
+} // namespace
+
+frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), mounts_(mounts), volumes_(volumes), anchor_(anchor)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(OverviewIcon());
+    setWindowTitle(QString());
+    setFont(PanelFont());
+    const QSize client(Px(kClientWidth), Px(kClientHeight));
+    setFixedSize(client + QSize(2 * kBorder, 2 * kBorder));
+
+    client_ = new QWidget(this);
+    client_->setGeometry(QRect(QPoint(kBorder, kBorder), client));
+
+    Frame1 = new QFrame(client_);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Frame1->setGeometry(TwRect(60, -15, 6210, 4665));
+
+    ListView1 = new QTreeWidget(client_);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(TwRect(15, 4695, 6300, 2130));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setIconSize(QSize(16, 16));
+    ListView1->setHeaderLabels({QStringLiteral("Диск"), QStringLiteral("Объем"), QStringLiteral("Свободно"),
+                                QStringLiteral("Занято"), QStringLiteral("Файловая система")});
+    const double widths[] = {750, 1150, 1150, 1150, 1750};
+    for (int c = 0; c < 5; ++c)
+        ListView1->setColumnWidth(c, Px(widths[c]));
+
+    QWidget *f = Frame1;
+    auto *label5 = MakeLabel(f, "Label5", QStringLiteral("Диск:"), 270, 165);
+    label5->setFont(TitleFont());
+    QPalette grey = label5->palette();
+    grey.setColor(QPalette::WindowText, kGrey);
+    label5->setPalette(grey);
+    label5->adjustSize();
+    Label8 = MakeLabel(f, "Label8", QStringLiteral("#"), 1620, 210);
+    Label8->setFont(TitleFont());
+    Label8->setPalette(grey);
+    Label8->adjustSize();
+
+    Picture1 = new QLabel(f);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(TwRect(1058, 885, kChartWidth, kChartHeight));
+    Picture1->hide();
+
+    auto *picture3 = new QLabel(f);
+    picture3->setObjectName(QStringLiteral("Picture3"));
+    picture3->setGeometry(TwRect(300, 2580, 255, 255));
+    picture3->setPixmap(Swatch(QColor(0, 0, 255), Px(255)));
+    auto *picture2 = new QLabel(f);
+    picture2->setObjectName(QStringLiteral("Picture2"));
+    picture2->setGeometry(TwRect(300, 2880, 255, 255));
+    picture2->setPixmap(Swatch(QColor(255, 0, 255), Px(255)));
+
+    MakeLabel(f, "Label2", QStringLiteral("Занято     :"), 615, 2580);
+    MakeLabel(f, "Label1", QStringLiteral("Свободно :"), 615, 2910);
+    auto *image1 = new QLabel(f);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(TwRect(315, 3210, 240, 240));
+    image1->setPixmap(UsersPicture());
+    MakeLabel(f, "Label9", QStringLiteral("Пользователь :"), 615, 3240);
+    MakeLabel(f, "Label6", QStringLiteral("Ёмкость :"), 870, 3660);
+    MakeLabel(f, "Label15", QStringLiteral("Файловая система :"), 45, 3885);
+    MakeLabel(f, "Label18", QStringLiteral("Имя диска :"), 705, 4110);
+    MakeLabel(f, "Label20", QStringLiteral("Серийник :"), 795, 4335);
+
+    const QString hash = QStringLiteral("#");
+    Label4 = MakeLabel(f, "Label4", hash, 4500, 2595);
+    Label3 = MakeLabel(f, "Label3", hash, 4500, 2925);
+    Label10 = MakeLabel(f, "Label10", hash, 4500, 3270);
+    Label7 = MakeLabel(f, "Label7", hash, 4500, 3675);
+    for (QLabel *l : {Label4, Label3, Label10, Label7}) {
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setRightAligned(l, hash);
+    }
+    Label13 = MakeLabel(f, "Label13", hash, 4770, 2595);
+    Label12 = MakeLabel(f, "Label12", hash, 4770, 2925);
+    Label11 = MakeLabel(f, "Label11", hash, 4770, 3270);
+    Label14 = MakeLabel(f, "Label14", hash, 4770, 3675);
+    Label16 = MakeLabel(f, "Label16", hash, 1665, 3885);
+    Label17 = MakeLabel(f, "Label17", hash, 1665, 4110);
+    Label19 = MakeLabel(f, "Label19", hash, 1665, 4335);
+
+    EngravedLine(f, 195, 3560, 5670, 3560);
+    EngravedLine(f, 4700, 2565, 4700, 3500);
+    EngravedLine(f, 4700, 3600, 4700, 4545);
+
+    Shape1 = new QWidget(f);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(TwRect(990, 2925, 4050, 330));
+    Shape1->setAutoFillBackground(true);
+    QPalette dark = Shape1->palette();
+    dark.setColor(QPalette::Window, QColor(0, 0, 0));
+    Shape1->setPalette(dark);
+    Label21 = MakeLabel(f, "Label21", QStringLiteral("                Ждем...               "), 900, 2730);
+    QFont banner = PanelFont();
+    banner.setPointSize(18);
+    Label21->setFont(banner);
+    Label21->setAutoFillBackground(true);
+    QPalette bannerColours = Label21->palette();
+    bannerColours.setColor(QPalette::Window, QColor(0, 0, 255));
+    bannerColours.setColor(QPalette::WindowText, QColor(192, 192, 192));
+    Label21->setPalette(bannerColours);
+    Label21->adjustSize();
+    Shape1->raise();
+    Label21->raise();
+
+    connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { showRow(item); });
+    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        // A click shows its row when it is released; keys show the row they move to.
+        if (!opening_ && !mouseDown_)
+            showRow(item);
+    });
+
+    // Keys reach the window before the focused control.
+    for (QWidget *w : findChildren<QWidget *>())
+        w->installEventFilter(this);
+    ListView1->setFocus();
+}
+
+bool frmSplash::IsClosingKey(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+        return true;
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    return !text.isEmpty() && text != QLatin1String("\t") && text.at(0).unicode() != 0x7F;
+}
+
+bool frmSplash::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowDeactivate) {
+        if (opening_)
+            closeRequested_ = true;
+        else
+            close();
+    }
+    return QWidget::event(e);
+}
+
+bool frmSplash::eventFilter(QObject *watched, QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::KeyPress:
+        if (IsClosingKey(*static_cast<QKeyEvent *>(e))) {
+            if (opening_)
+                closeRequested_ = true;
+            else
+                close();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        mouseDown_ = true;
+        break;
+    case QEvent::MouseButtonRelease:
+        mouseDown_ = false;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent *e)
+{
+    if (IsClosingKey(*e)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void frmSplash::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    qDrawWinPanel(&p, rect(), palette(), false);
+}
+
+void frmSplash::open(const QString &drive1Text)
+{
+    opening_ = true;
+    QScreen *screen = anchor_ ? anchor_->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+    // Shown at once, with the banner, before any drive is asked.
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    FillDriveList();
+    ShowDriveDetails(drive1Text);
+    if (const DriveEntry *shown = findDrive(drive1Text)) {
+        const int row = int(shown - drives_.data());
+        ListView1->setCurrentItem(ListView1->topLevelItem(row));
+    }
+    Label21->hide();
+    Shape1->hide();
+    opening_ = false;
+    if (closeRequested_)
+        close();
+}
+
+void frmSplash::FillDriveList()
+{
+    ListView1->clear();
+    drives_ = mounts_.drives();
+    if (drives_.size() > size_t(kMaxDrives))
+        drives_.resize(kMaxDrives);
+    const std::vector<VolumeInfo> infos = volumes_.queryAll(drives_);
+    for (size_t i = 0; i < drives_.size(); ++i) {
+        const DriveEntry &d = drives_[i];
+        const VolumeInfo &v = infos[i];
+        int code = 0;
+        const QString typeName = DriveTypeName(d.platformType, code);
+        const uint64_t used = v.totalBytes >= v.freeBytes ? v.totalBytes - v.freeBytes : 0;
+        auto *item = new QTreeWidgetItem(ListView1);
+        item->setText(0, MountPointText(d));
+        item->setIcon(0, DrivePicture(code));
+        item->setText(1, ShortCountText(v.totalBytes));
+        item->setText(2, ShortCountText(v.freeBytes));
+        item->setText(3, ShortCountText(used));
+        item->setText(4, v.fileSystemName);
+        item->setData(0, Qt::UserRole, int(i));
+        item->setData(0, Qt::UserRole + 1, code);
+        for (int c = 0; c < 5; ++c)
+            item->setToolTip(c, typeName);
+    }
+}
+
+const DriveEntry *frmSplash::findDrive(const QString &text) const
+{
+    for (const DriveEntry &d : drives_)
+        if (DriveText(d) == text)
+            return &d;
+    for (const DriveEntry &d : drives_)
+        if (MountPointText(d) == text)
+            return &d;
+    // The label may have changed since the main window read it.
+    const qsizetype bracket = text.lastIndexOf(QLatin1String(" ["));
+    if (bracket > 0 && text.endsWith(QLatin1Char(']'))) {
+        const QString mountPoint = text.left(bracket);
+        for (const DriveEntry &d : drives_)
+            if (MountPointText(d) == mountPoint)
+                return &d;
+    }
+    return nullptr;
+}
+
+VolumeInfo frmSplash::QueryDrive(const QString &driveText)
+{
+    return queryDrive(driveText, findDrive(driveText));
+}
+
+VolumeInfo frmSplash::queryDrive(const QString &driveText, const DriveEntry *drive)
+{
+    Picture1->setToolTip(QStringLiteral("Диск - ") + driveText);
+    QString title = driveText;
+    if (drive) {
+        title = MountPointText(*drive);
+    } else {
+        const qsizetype bracket = driveText.lastIndexOf(QLatin1String(" ["));
+        if (bracket > 0 && driveText.endsWith(QLatin1Char(']')))
+            title = driveText.left(bracket);
+    }
+    fitTitle(title);
+
+    // Not a drive of the table (unmounted since): nothing to ask.
+    const VolumeInfo info = drive ? volumes_.query(*drive) : VolumeInfo{};
+    Label16->setText(info.fileSystemName);
+    Label16->adjustSize();
+    Label17->setText(info.volumeName);
+    Label17->adjustSize();
+    Label19->setText(SerialText(info.serial));
+    Label19->adjustSize();
+    return info;
+}
+
+void frmSplash::ShowDriveDetails(const QString &driveText)
+{
+    showDriveDetails(driveText, findDrive(driveText));
+}
+
+void frmSplash::showDriveDetails(const QString &driveText, const DriveEntry *drive)
+{
+    const VolumeInfo info = queryDrive(driveText, drive);
+    drawUsageChart(info.totalBytes, info.freeBytes);
+    const uint64_t used = info.totalBytes >= info.freeBytes ? info.totalBytes - info.freeBytes : 0;
+
+    struct Row {
+        QLabel *exact;
+        QLabel *shortText;
+        uint64_t count;
+    };
+    const Row rows[] = {{Label4, Label13, used},
+                        {Label3, Label12, info.freeBytes},
+                        {Label10, Label11, info.availableBytes},
+                        {Label7, Label14, info.totalBytes}};
+    for (const Row &r : rows) {
+        setRightAligned(r.exact, ExactCountText(r.count));
+        r.shortText->setText(ShortCountText(r.count));
+        r.shortText->setToolTip(IsTooLargeCount(r.count) ? TooLargeToolTip() : QString());
+        r.shortText->adjustSize();
+    }
+}
+
+void frmSplash::showRow(QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    const int index = item->data(0, Qt::UserRole).toInt();
+    if (index < 0 || size_t(index) >= drives_.size())
+        return;
+    showDriveDetails(item->text(0), &drives_[size_t(index)]);
+}
+
+void frmSplash::setRightAligned(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->adjustSize();
+    label->move(Px(kExactRight) - label->width(), label->y());
+}
+
+// A mount point can be far longer than a drive letter: the title keeps the
+// whole text and gets smaller until it fits in the panel.
+void frmSplash::fitTitle(const QString &text)
+{
+    const int room = Frame1->width() - Label8->x() - 4;
+    double pt = kTitleFontPt;
+    QFont font = TitleFont(pt);
+    while (pt > 8 && QFontMetrics(font).horizontalAdvance(text) > room) {
+        pt -= 1;
+        font = TitleFont(pt);
+    }
+    Label8->setFont(font);
+    Label8->setText(text);
+    Label8->setToolTip(text);
+    Label8->adjustSize();
+    // Keep the baseline of the smaller text on the title's baseline.
+    const int baseline = Px(210) + QFontMetrics(TitleFont()).ascent();
+    Label8->move(Label8->x(), baseline - QFontMetrics(font).ascent());
+}
+
+void frmSplash::drawUsageChart(uint64_t totalBytes, uint64_t freeBytes)
+{
+    chart_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window));
+    Picture1->setPixmap(QPixmap::fromImage(chart_));
+    Picture1->show();
+}
+
+frmSplash *ShowDriveOverview(const QString &drive1Text, MountTable &mounts, QWidget *anchor, VolumeQuery &volumes)
+{
+    static QPointer<frmSplash> current;
+    if (current) {
+        current->close();
+        delete current.data();
+    }
+    auto *window = new frmSplash(mounts, volumes, anchor);
+    current = window;
+    window->open(drive1Text);
+    return window;
+}
+
+} // namespace vs
