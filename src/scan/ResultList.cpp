@@ -304,6 +304,16 @@ void ResultList::showSelectionText()
     setCountText(text);
 }
 
+QItemSelectionModel::SelectionFlags ResultList::selectionCommand(const QModelIndex &index,
+                                                             const QEvent *event) const
+{
+    // A click beside the rows keeps the selected row: the drill-down, the
+    // open command and the selection text always have one to work on.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    return QTreeWidget::selectionCommand(index, event);
+}
+
 void ResultList::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseReleaseEvent(event);

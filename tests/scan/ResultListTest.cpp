@@ -316,3 +316,14 @@ TEST(ResultList, DoubleClickAndEnterAskForADrillDown)
     EXPECT_EQ(drill.count(), 3);
 }
 
+
+TEST(ResultList, AClickBelowTheRowsKeepsARowSelected)
+{
+    List l;
+    l.fill({{"/d/a", 1}, {"/d/b", 2}});
+    QTest::mouseClick(l.list.viewport(), Qt::LeftButton, {}, l.list.visualItemRect(l.row(2)).center());
+    ASSERT_EQ(l.list.selectedRowIndex(), 2);
+    QTest::mouseClick(l.list.viewport(), Qt::LeftButton, {}, QPoint(20, l.list.viewport()->height() - 5));
+    EXPECT_EQ(l.list.selectedRowIndex(), 2);
+    EXPECT_EQ(l.label.text(), QStringLiteral("Кол-во: 2/2 - '/d/b'"));
+}
