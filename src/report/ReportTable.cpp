@@ -16,7 +16,7 @@ ReportTable ReportTableFromList(const QTreeWidget &list,
     for (int c = 0; c < columns; ++c) {
         ReportColumn col;
         col.caption = header ? header->text(c) : QString();
-        col.widthTwips = widthTwips ? widthTwips(c) : float(Tw(list.columnWidth(c)));
+        col.widthTwips = widthTwips ? widthTwips(c + 1) : float(Tw(list.columnWidth(c)));
         table.columns.push_back(col);
     }
     const int count = list.topLevelItemCount();

@@ -32,8 +32,9 @@ struct ReportTable {
 };
 
 // Reads a list view generically: header captions, the rows' check boxes and
-// texts of columns 0 to 2, the first row being the parent row. Widths come
-// from `widthTwips(column)`; without it, from the header in pixels.
+// texts of the first three columns, the first row being the parent row.
+// Widths come from `widthTwips(column)`, columns numbered from 1 as the main
+// list numbers them; without it, from the header in pixels.
 ReportTable ReportTableFromList(const QTreeWidget &list,
                                 const std::function<float(int column)> &widthTwips = {});
 

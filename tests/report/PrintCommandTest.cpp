@@ -229,10 +229,11 @@ TEST(ReportTableFromList, ReadsCaptionsTicksTextsAndWidths)
     add("/a", "|", "1,0 байт", Qt::Checked);
     list.setColumnWidth(0, 100);
 
-    ReportTable t = ReportTableFromList(list, [](int c) { return 1492.5f + c; });
+    ReportTable t = ReportTableFromList(list, [](int column) { return 1492.5f + column; });
     ASSERT_EQ(t.columns.size(), 5u);
     EXPECT_EQ(t.columns[1].caption, U("Процентное соотношение"));
-    EXPECT_EQ(t.columns[2].widthTwips, 1494.5f);
+    EXPECT_EQ(t.columns[0].widthTwips, 1493.5f); // column 1
+    EXPECT_EQ(t.columns[2].widthTwips, 1495.5f);
     ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_TRUE(t.rows[0].parent);
     EXPECT_TRUE(t.rows[0].ticked);
