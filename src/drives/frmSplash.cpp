@@ -291,7 +291,8 @@ void frmSplash::open(const QString &drive1Text)
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
     show();
-    raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        raise();
     activateWindow();
     // Shown at once, with the banner, before any drive is asked.
     repaint();

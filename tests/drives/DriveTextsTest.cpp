@@ -1,6 +1,8 @@
 #include "drives/DriveTexts.h"
 #include "drives/VolumeQuery.h"
 
+#include "Printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace vs;

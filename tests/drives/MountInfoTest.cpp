@@ -3,6 +3,8 @@
 #include "drives/TimeLimit.h"
 #include "util/Errors.h"
 
+#include "Printers.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
