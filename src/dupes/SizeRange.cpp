@@ -2,6 +2,7 @@
 
 #include "util/ByteCount.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <charconv>
@@ -195,9 +196,22 @@ std::optional<double> ReadByteLabel(const QString &caption, const QString &sep)
 ByteBounds WholeByteBounds(double minBytes, double maxBytes, bool useMax)
 {
     ByteBounds b;
-    b.useMax = useMax;
-    b.minBytes = static_cast<long long>(useMax ? std::ceil(minBytes) : std::floor(minBytes));
+    if (!useMax) {
+        b.minBytes = static_cast<long long>(std::floor(minBytes));
+        if (b.minBytes < 0) {
+            b.useMax = true;
+            b.minBytes = 0;
+            b.maxBytes = ByteCount::kMaxBytes;
+        }
+        return b;
+    }
+    b.useMax = true;
+    b.minBytes = std::max(0LL, static_cast<long long>(std::ceil(minBytes)));
     b.maxBytes = static_cast<long long>(std::floor(maxBytes));
+    if (b.maxBytes < 0) {
+        b.minBytes = 1;
+        b.maxBytes = 0;
+    }
     return b;
 }
 

@@ -33,10 +33,12 @@ QString TidyFieldText(const QString &fieldText);
 // (every label in exponent form from 1E+15 on does) or is not a number.
 std::optional<double> ReadByteLabel(const QString &caption, const QString &decimalSeparator);
 
-// The whole-byte bounds that make the file filter behave as it would with
-// fractional bounds: "size > min" with min 1.5 is "size > 1", while
-// "min <= size" with min 1.5 is "2 <= size", and "size <= max" with max 1.5
-// is "size <= 1".
+// Whole, non-negative byte bounds that let the file filter pass exactly the
+// files the bounds read from the labels pass. The filter takes a file when
+// `size > min` (upper bound off) or `min <= size <= max` (on). Fractions:
+// "size > 1.5" is "size > 1", "1.5 <= size" is "2 <= size", "size <= 1.5" is
+// "size <= 1". Negative bounds: "size > -1" takes every file, empty ones
+// too, which is "0 <= size <= largest"; a negative upper bound takes none.
 struct ByteBounds {
     long long minBytes = 0;
     long long maxBytes = 0;

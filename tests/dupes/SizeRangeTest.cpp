@@ -88,7 +88,16 @@ TEST(SizeRange, WholeByteBoundsKeepTheFilterOfFractionalBounds)
     EXPECT_EQ(both.minBytes, 2); // 1.5 <= size is 2 <= size
     EXPECT_EQ(both.maxBytes, 10);
     EXPECT_TRUE(both.useMax);
-    EXPECT_EQ(WholeByteBounds(-0.5, 0.0, false).minBytes, -1); // empty files pass
+    // "size > -0.5" takes empty files as well: every size up to the largest.
+    const ByteBounds negative = WholeByteBounds(-0.5, 0.0, false);
+    EXPECT_TRUE(negative.useMax);
+    EXPECT_EQ(negative.minBytes, 0);
+    EXPECT_EQ(negative.maxBytes, 922337203685477LL);
+    // A negative upper bound takes nothing: the lower bound ends above it.
+    const ByteBounds none = WholeByteBounds(-10.0, -3.0, true);
+    EXPECT_GT(none.minBytes, none.maxBytes);
+    EXPECT_GE(none.maxBytes, 0);
+    EXPECT_EQ(WholeByteBounds(-10.0, 3.0, true).minBytes, 0);
     EXPECT_EQ(WholeByteBounds(5120.0, 10240.0, true).minBytes, 5120);
 }
 

@@ -1,0 +1,43 @@
+#include "StatusPanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace vs {
+
+StatusPanel::StatusPanel(const QString &name, int minimumPixels, QWidget *parent)
+    : QFrame(parent), icon_(new QLabel(this)), label_(new QLabel(this))
+{
+    setObjectName(name);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setMinimumWidth(minimumPixels);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(3);
+    icon_->setFixedSize(16, 16);
+    icon_->hide();
+    row->addWidget(icon_);
+    row->addWidget(label_, 1);
+    // Long paths must not push the other panels off the bar.
+    label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QString StatusPanel::text() const
+{
+    return label_->text();
+}
+
+void StatusPanel::setText(const QString &text)
+{
+    label_->setText(text);
+    label_->setToolTip(text);
+}
+
+void StatusPanel::setPicture(const QPixmap &picture)
+{
+    picture_ = picture;
+    icon_->setPixmap(picture);
+    icon_->setVisible(!picture.isNull());
+}
+
+} // namespace vs

@@ -1,0 +1,29 @@
+// One panel of the duplicate finder's status bar: a sunken box with an
+// optional 16 x 16 picture before its text.
+#pragma once
+
+#include <QFrame>
+#include <QPixmap>
+
+class QLabel;
+
+namespace vs {
+
+class StatusPanel : public QFrame {
+    Q_OBJECT
+public:
+    StatusPanel(const QString &name, int minimumPixels, QWidget *parent = nullptr);
+
+    QString text() const;
+    void setText(const QString &text);
+    // A null pixmap removes the picture.
+    void setPicture(const QPixmap &picture);
+    QPixmap picture() const { return picture_; }
+
+private:
+    QLabel *icon_;
+    QLabel *label_;
+    QPixmap picture_;
+};
+
+} // namespace vs
