@@ -1,0 +1,47 @@
+// Keeps a drive list box and a folder list box together: choosing a drive
+// opens that drive's current folder, which is the last folder opened while
+// that drive was chosen, or else its mount point. A drive that cannot be
+// opened now is reported and the previous drive is chosen again.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <cstdint>
+#include <map>
+
+namespace vs {
+
+class DirListBox;
+class DriveListBox;
+class MessageBoxes;
+class MountTable;
+
+class DriveNavigator : public QObject {
+    Q_OBJECT
+public:
+    DriveNavigator(DriveListBox &drive1, DirListBox &dir1, MountTable &mounts, MessageBoxes &boxes,
+                   QWidget *window);
+
+    // Position of the last drive that could be opened.
+    int16_t lastDriveIndex() const { return lastDriveIndex_; }
+    // Takes the drive list's current position as the last good one.
+    void resetLastDriveIndex();
+    // The folder a drive opens at when chosen.
+    QByteArray driveFolder(int index) const;
+    // The drive change: runs when the user chooses the drive at `index`.
+    void chooseDrive(int index);
+
+private:
+    void remember();
+
+    DriveListBox &drive1_;
+    DirListBox &dir1_;
+    MountTable &mounts_;
+    MessageBoxes &boxes_;
+    QWidget *window_;
+    int16_t lastDriveIndex_ = 0;
+    bool reverting_ = false;
+    std::map<QByteArray, QByteArray> folders_; // mount point -> last folder opened
+};
+
+} // namespace vs

@@ -1,0 +1,504 @@
+#include "FakeMountTable.h"
+#include "app/DirListBox.h"
+#include "app/Divider.h"
+#include "app/DriveListBox.h"
+#include "app/Form1.h"
+#include "scan/FolderScan.h"
+#include "scan/ResultList.h"
+#include "support/Fakes.h"
+#include "util/Twips.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vs;
+using namespace vs::test;
+
+namespace {
+
+struct Form1Fixture : ::testing::Test {
+    Form1Fixture()
+    {
+        fs.add("/");
+        fs.add("/data");
+        fs.add("/data/a", 1000);
+        fs.add("/data/b", 250);
+        fs.add("/data/c", 5);
+        fs.add("/data/a/x", 10);
+        fs.add("/data/a/y", 20);
+        fs.add("/media");
+        fs.add("/media/cd");
+        mounts.add("/");
+        mounts.add("/media/cd");
+        mounts.failures["/media/cd"] = kErrDeviceUnavailable;
+    }
+    Form1 &form()
+    {
+        if (!form_) {
+            form_ = std::make_unique<Form1>(fs, mounts, shell, boxes, yield, QByteArray("/data"));
+            started = std::make_unique<QSignalSpy>(&form_->scan(), &FolderScan::scanStarted);
+        }
+        return *form_;
+    }
+    template <typename T> T *child(const char *name)
+    {
+        return form().findChild<T *>(QString::fromLatin1(name));
+    }
+    void selectRow(int row)
+    {
+        ResultList *list = form().listView1();
+        list->setCurrentItem(list->topLevelItem(row));
+    }
+    int scans() const { return started ? int(started->count()) : 0; }
+
+    FakeFileSystem fs;
+    FakeMountTable mounts;
+    RecordingShell shell;
+    RecordingMessageBoxes boxes;
+    ScriptedYield yield;
+    std::unique_ptr<Form1> form_;
+    std::unique_ptr<QSignalSpy> started;
+};
+
+QByteArray HelpFile()
+{
+    return QFile::encodeName(QCoreApplication::applicationDirPath()) + "/help.chm";
+}
+
+} // namespace
+
+TEST_F(Form1Fixture, ControlsCarryTheirNamesCaptionsAndToolTips)
+{
+    Form1 &f = form();
+    EXPECT_EQ(f.objectName(), u"Form1"_qs);
+    EXPECT_EQ(f.windowTitle(), u"Volumescope"_qs);
+    EXPECT_EQ(f.appFolder(), QFile::encodeName(QCoreApplication::applicationDirPath()) + "/");
+    EXPECT_EQ(child<QPushButton>("Command1")->text(), u"Показать"_qs);
+    EXPECT_EQ(child<QCheckBox>("Check1")->text(), u"Авто просмотр"_qs);
+    EXPECT_FALSE(child<QCheckBox>("Check1")->isChecked());
+    EXPECT_EQ(child<QLabel>("Label1")->text(), u"Кол-во: "_qs);
+    EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
+    QPushButton *command2 = child<QPushButton>("Command2");
+    EXPECT_EQ(command2->text(), QString());
+    EXPECT_FALSE(command2->icon().isNull());
+    EXPECT_EQ(command2->toolTip(), u"Информация о накопителях"_qs);
+    EXPECT_NE(child<Divider>("Image1"), nullptr);
+    EXPECT_EQ(child<ResultList>("ListView1"), f.listView1());
+    EXPECT_EQ(child<DirListBox>("Dir1")->openFolder(), QByteArray("/data"));
+    EXPECT_EQ(child<DirListBox>("Dir1")->toolTip(), u"/data"_qs);
+    EXPECT_EQ(child<DriveListBox>("Drive1")->currentIndex(), 0);
+    EXPECT_EQ(f.drive1Text(), u"/"_qs);
+    EXPECT_EQ(f.lastDriveIndex(), 0);
+    EXPECT_FALSE(f.listView1()->hasRows()); // no scan at opening
+    EXPECT_EQ(scans(), 0);
+
+    const QCursor cursor = child<Divider>("Image1")->cursor();
+    EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(cursor.hotSpot(), QPoint(15, 15));
+}
+
+TEST_F(Form1Fixture, ToolbarHasSevenButtonsWithTheirTextsAndPictures)
+{
+    QToolBar *bar = child<QToolBar>("Toolbar1");
+    ASSERT_NE(bar, nullptr);
+    const QList<QAction *> actions = bar->actions();
+    ASSERT_EQ(actions.size(), 7);
+    const QString captions[] = {u"Обновить"_qs, u"Открыть..."_qs, u"Печать..."_qs, {},
+                                u"Дубликатор"_qs, {}, u"Помощь"_qs};
+    const QString tips[] = {u"Обновить - <F5>"_qs, u"Открыть... - <F3>"_qs, u"Печать/Документ - <F2>"_qs, {},
+                            u"Дубликатор - <F4>"_qs, {}, u"Помощь - <Shift + F5>"_qs};
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(actions[i]->isSeparator(), i == 3 || i == 5);
+        if (actions[i]->isSeparator())
+            continue;
+        EXPECT_EQ(actions[i]->text(), captions[i]);
+        EXPECT_EQ(actions[i]->toolTip(), tips[i]);
+        EXPECT_FALSE(actions[i]->icon().isNull());
+    }
+}
+
+TEST_F(Form1Fixture, ToolbarButtonsRunTheirCommandsAndSeparatorsNothing)
+{
+    Form1 &f = form();
+    QSignalSpy print(&f, &Form1::printRequested);
+    QSignalSpy dupes(&f, &Form1::duplicatesRequested);
+    QSignalSpy about(&f, &Form1::aboutRequested);
+    QSignalSpy drives(&f, &Form1::driveOverviewRequested);
+    const QList<QAction *> actions = child<QToolBar>("Toolbar1")->actions();
+
+    actions[3]->trigger();
+    actions[5]->trigger();
+    EXPECT_EQ(scans(), 0);
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(print.count() + dupes.count() + about.count() + drives.count(), 0);
+
+    actions[0]->trigger();
+    EXPECT_EQ(scans(), 1);
+    EXPECT_EQ(f.listView1()->rowCount(), 4);
+    selectRow(2);
+    actions[1]->trigger();
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_TRUE(shell.opened[0].startsWith("/data/"));
+    actions[2]->trigger();
+    EXPECT_EQ(print.count(), 1);
+    actions[4]->trigger();
+    EXPECT_EQ(dupes.count(), 1);
+    actions[6]->trigger();
+    ASSERT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened[1], HelpFile());
+    EXPECT_EQ(about.count(), 0);
+    EXPECT_EQ(scans(), 1);
+
+    QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(drives.count(), 1);
+}
+
+TEST_F(Form1Fixture, MenuItemsShowTheirKeysAndRunTheirCommands)
+{
+    Form1 &f = form();
+    QMenu *menu = f.contextMenu();
+    EXPECT_EQ(menu->objectName(), u"m_mnu"_qs);
+    EXPECT_EQ(menu->title(), u"Файл"_qs);
+    const QList<QAction *> items = menu->actions();
+    ASSERT_EQ(items.size(), 6);
+    const QString texts[] = {u"Открыть\tF3"_qs,     u"Обновить/Остановить\tF5"_qs, u"Печать...\tF2"_qs,
+                             u"Дубликатор\tF4"_qs, u"Помощь\tShift+F1"_qs,        u"О программе..."_qs};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(items[i]->text(), texts[i]);
+        EXPECT_EQ(items[i]->objectName(), QStringLiteral("m_open_%1").arg(i));
+        EXPECT_TRUE(items[i]->shortcut().isEmpty());
+    }
+    QSignalSpy print(&f, &Form1::printRequested);
+    QSignalSpy dupes(&f, &Form1::duplicatesRequested);
+    QSignalSpy about(&f, &Form1::aboutRequested);
+
+    items[1]->trigger();
+    EXPECT_EQ(scans(), 1);
+    selectRow(0);
+    items[0]->trigger();
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], QByteArray("/data"));
+    items[2]->trigger();
+    items[3]->trigger();
+    items[4]->trigger();
+    items[5]->trigger();
+    EXPECT_EQ(print.count(), 1);
+    EXPECT_EQ(dupes.count(), 1);
+    ASSERT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened[1], HelpFile());
+    EXPECT_EQ(about.count(), 1);
+}
+
+namespace {
+
+enum class Outcome { Nothing, About, Help, Print, Open, Duplicates, Scan };
+
+struct KeyCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    bool press;
+    Outcome expected;
+};
+
+const KeyCase kKeyCases[] = {
+    {Qt::Key_F1, Qt::NoModifier, false, Outcome::About},
+    {Qt::Key_F1, Qt::ControlModifier, false, Outcome::About},
+    {Qt::Key_F1, Qt::AltModifier, false, Outcome::About},
+    {Qt::Key_F1, Qt::ShiftModifier, false, Outcome::Help},
+    {Qt::Key_F1, Qt::ShiftModifier | Qt::ControlModifier, false, Outcome::About},
+    {Qt::Key_F1, Qt::NoModifier, true, Outcome::Nothing},
+    {Qt::Key_F1, Qt::ShiftModifier, true, Outcome::Nothing},
+    {Qt::Key_F2, Qt::NoModifier, false, Outcome::Print},
+    {Qt::Key_F2, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, false, Outcome::Print},
+    {Qt::Key_F2, Qt::NoModifier, true, Outcome::Nothing},
+    {Qt::Key_F3, Qt::NoModifier, false, Outcome::Open},
+    {Qt::Key_F3, Qt::ShiftModifier, false, Outcome::Open},
+    {Qt::Key_F3, Qt::ControlModifier, false, Outcome::Open},
+    {Qt::Key_F3, Qt::NoModifier, true, Outcome::Nothing},
+    {Qt::Key_F4, Qt::NoModifier, true, Outcome::Duplicates},
+    {Qt::Key_F4, Qt::ShiftModifier, true, Outcome::Nothing},
+    {Qt::Key_F4, Qt::ControlModifier, true, Outcome::Nothing},
+    {Qt::Key_F4, Qt::AltModifier, true, Outcome::Nothing},
+    {Qt::Key_F4, Qt::NoModifier, false, Outcome::Nothing},
+    {Qt::Key_F4, Qt::ShiftModifier, false, Outcome::Nothing},
+    {Qt::Key_F5, Qt::NoModifier, false, Outcome::Scan},
+    {Qt::Key_F5, Qt::ShiftModifier, false, Outcome::Scan},
+    {Qt::Key_F5, Qt::ControlModifier | Qt::AltModifier, false, Outcome::Scan},
+    {Qt::Key_F5, Qt::NoModifier, true, Outcome::Nothing},
+    {Qt::Key_F6, Qt::NoModifier, false, Outcome::Nothing},
+    {Qt::Key_F6, Qt::NoModifier, true, Outcome::Nothing},
+};
+
+} // namespace
+
+TEST_F(Form1Fixture, EachKeyOfTheWindowWithAndWithoutModifiers)
+{
+    int n = 0;
+    for (const KeyCase &c : kKeyCases) {
+        SCOPED_TRACE(testing::Message() << "key F" << (c.key - Qt::Key_F1 + 1) << " mods 0x" << std::hex
+                                        << int(c.mods) << (c.press ? " press" : " release"));
+        form_.reset();
+        started.reset();
+        shell.opened.clear();
+        Form1 &f = form();
+        f.StartOrStopScan(); // rows for F3
+        selectRow(2);
+        const int scansBefore = scans();
+        QSignalSpy print(&f, &Form1::printRequested);
+        QSignalSpy dupes(&f, &Form1::duplicatesRequested);
+        QSignalSpy about(&f, &Form1::aboutRequested);
+
+        // Whichever control has the focus, the window sees the key.
+        QWidget *targets[] = {f.listView1(), f.dir1(), f.drive1(), child<QPushButton>("Command1")};
+        QWidget *target = targets[n++ % 4];
+        if (c.press)
+            QTest::keyPress(target, c.key, c.mods);
+        else
+            QTest::keyRelease(target, c.key, c.mods);
+
+        EXPECT_EQ(about.count(), c.expected == Outcome::About ? 1 : 0);
+        EXPECT_EQ(print.count(), c.expected == Outcome::Print ? 1 : 0);
+        EXPECT_EQ(dupes.count(), c.expected == Outcome::Duplicates ? 1 : 0);
+        EXPECT_EQ(scans() - scansBefore, c.expected == Outcome::Scan ? 1 : 0);
+        if (c.expected == Outcome::Help) {
+            EXPECT_EQ(shell.opened, std::vector<QByteArray>{HelpFile()});
+        } else if (c.expected == Outcome::Open) {
+            EXPECT_EQ(shell.opened, std::vector<QByteArray>{f.listView1()->rowPath(2)});
+        } else {
+            EXPECT_TRUE(shell.opened.empty());
+        }
+    }
+}
+
+TEST_F(Form1Fixture, HeldKeysActOnce)
+{
+    Form1 &f = form();
+    QSignalSpy about(&f, &Form1::aboutRequested);
+    QSignalSpy dupes(&f, &Form1::duplicatesRequested);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier, QString(), i > 0);
+        QApplication::sendEvent(f.dir1(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier, QString(), i < 2);
+        QApplication::sendEvent(f.dir1(), &release);
+    }
+    EXPECT_EQ(dupes.count(), 1);
+    EXPECT_EQ(about.count(), 1);
+}
+
+TEST_F(Form1Fixture, F3WithoutRowsOpensNothingAndOnTheParentRowOpensCurrentFolder)
+{
+    Form1 &f = form();
+    QTest::keyRelease(f.listView1(), Qt::Key_F3);
+    EXPECT_TRUE(shell.opened.empty());
+
+    // Open /data/a but highlight its ancestor /data: the list shows the
+    // subfolders of /data while the scan's open folder is /data/a.
+    f.dir1()->openAt("/data/a");
+    f.dir1()->setCurrentRow(1);
+    ASSERT_EQ(f.dir1()->highlightedFolder(), QByteArray("/data"));
+    QTest::keyRelease(f.listView1(), Qt::Key_F5);
+    ASSERT_EQ(f.listView1()->rowCount(), 4);
+    ASSERT_EQ(f.scan().currentFolder(), QByteArray("/data/a"));
+    selectRow(0);
+    QTest::keyRelease(f.listView1(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(shell.opened, std::vector<QByteArray>{"/data/a"});
+}
+
+TEST_F(Form1Fixture, EnterReleasedInTheListDrillsDown)
+{
+    Form1 &f = form();
+    f.StartOrStopScan();
+    int row = -1;
+    for (int i = 1; i < f.listView1()->rowCount(); ++i) {
+        if (f.listView1()->rowPath(i) == QByteArray("/data/a"))
+            row = i;
+    }
+    ASSERT_GT(row, 0);
+    selectRow(row);
+    QTest::keyRelease(f.listView1(), Qt::Key_Return);
+    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data/a"));
+    EXPECT_EQ(scans(), 2);
+    EXPECT_EQ(f.listView1()->rowCount(), 3); // parent row, x, y
+}
+
+TEST_F(Form1Fixture, AutoViewScansAfterAFolderChangeOnlyWhenTicked)
+{
+    Form1 &f = form();
+    f.dir1()->openAt("/data/a");
+    EXPECT_EQ(scans(), 0);
+
+    child<QCheckBox>("Check1")->setChecked(true);
+    f.dir1()->openAt("/data");
+    EXPECT_EQ(scans(), 1);
+    EXPECT_EQ(f.listView1()->rowCount(), 4);
+    EXPECT_EQ(f.scan().currentFolder(), QByteArray("/data"));
+    EXPECT_FALSE(f.scan().scanRunning());
+}
+
+TEST_F(Form1Fixture, AutoViewDuringAScanOnlyStopsIt)
+{
+    Form1 &f = form();
+    child<QCheckBox>("Check1")->setChecked(true);
+    // /data has three subfolders: three yields counting, three listing, then
+    // one before each measurement after the first.
+    yield.hook = [&](int n) {
+        if (n == 7)
+            f.dir1()->openAt("/data/a");
+    };
+    QTest::keyRelease(f.dir1(), Qt::Key_F5);
+    EXPECT_EQ(scans(), 1);
+    EXPECT_FALSE(f.scan().scanRunning());
+    EXPECT_EQ(fs.sizeCalls, (std::vector<QByteArray>{"/data/a", "/data/b"}));
+    EXPECT_FALSE(f.listView1()->hasRows()); // the stopped scan left the empty list
+    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data/a"));
+    EXPECT_EQ(child<QPushButton>("Command1")->text(), u"Показать"_qs);
+}
+
+TEST_F(Form1Fixture, ChoosingADriveWithoutMediumReportsItAndGoesBack)
+{
+    Form1 &f = form();
+    DriveListBox *drive1 = f.drive1();
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, u"Диск '/media/cd' пуст. Вставте диск, а потом повторите попытку."_qs);
+    EXPECT_EQ(boxes.boxes[0].title, u"Список дисков"_qs);
+    EXPECT_EQ(boxes.boxes[0].icon, MessageBoxes::Icon::Information);
+    EXPECT_EQ(drive1->currentIndex(), 0);
+    EXPECT_EQ(f.lastDriveIndex(), 0);
+    EXPECT_EQ(f.drive1Text(), u"/"_qs);
+    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data"));
+    EXPECT_EQ(scans(), 0);
+}
+
+TEST_F(Form1Fixture, RightButtonReleaseInTheListShowsTheMenu)
+{
+    Form1 &f = form();
+    f.show();
+    f.StartOrStopScan();
+    ResultList *list = f.listView1();
+    const QRect r = list->visualItemRect(list->topLevelItem(1));
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, r.center());
+    EXPECT_TRUE(f.contextMenu()->isVisible());
+    EXPECT_TRUE(child<QLabel>("Label1")->text().startsWith(u"Кол-во: 3/1 - '"_qs));
+    f.contextMenu()->hide();
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_FALSE(f.contextMenu()->isVisible());
+}
+
+TEST_F(Form1Fixture, ClosingDuringAScanStopsItFirst)
+{
+    Form1 &f = form();
+    f.show();
+    QSignalSpy closing(&f, &Form1::closing);
+    bool closedAtOnce = true;
+    yield.hook = [&](int n) {
+        if (n == 7) {
+            closedAtOnce = f.close();
+            EXPECT_TRUE(f.isVisible());
+            EXPECT_EQ(closing.count(), 0);
+        }
+    };
+    f.StartOrStopScan();
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(fs.sizeCalls.size(), 2u); // stopped after the next measurement
+    EXPECT_EQ(closing.count(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(Form1Fixture, ClosingWhenIdleClosesAtOnce)
+{
+    Form1 &f = form();
+    f.show();
+    QSignalSpy closing(&f, &Form1::closing);
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
+{
+    Form1 &f = form();
+    f.show();
+    f.resize(740, 500);
+    QCoreApplication::processEvents();
+    // Outer width 740 * 15 + 120 = 11220 twips: the list gets 11220 - 2220 - 165.
+    const MainLayout &l = f.layoutTwips();
+    EXPECT_DOUBLE_EQ(l.listView1.width, 8835);
+    EXPECT_DOUBLE_EQ(l.listView1.height, 500 * 15 + 405 - 1010);
+    EXPECT_EQ(f.listView1()->geometry(), TwRect(2220, 405, 8835, 6895));
+    EXPECT_EQ(f.listView1()->columnWidthTwips(1), static_cast<float>(8835 / 2.2));
+    EXPECT_EQ(f.listView1()->columnWidthTwips(2), static_cast<float>(8835 / 3.0));
+    EXPECT_EQ(f.listView1()->columnWidthTwips(3), static_cast<float>(8835 / 6.1));
+    EXPECT_EQ(child<QPushButton>("Command1")->geometry(), TwRect(30, 405 + 6895 - 410, 2070, 360));
+    EXPECT_EQ(f.dir1()->geometry(), TwRect(30, 780, 2070, 405 + 6895 - 410 - 300 - 780 - 50));
+
+    // Too low: the window keeps the minimum height of 7170 twips.
+    f.resize(740, 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.outerHeightTwips(), 7170);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.height, 6160);
+
+    // Too narrow for the list: the last accepted width comes back.
+    f.resize(100, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.width(), 740);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 8835);
+}
+
+namespace {
+
+void SendMouse(QWidget *w, QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    const QPointF local(x, 20);
+    QMouseEvent e(type, local, w->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+TEST_F(Form1Fixture, DraggingTheDividerWithinItsLimits)
+{
+    Form1 &f = form();
+    f.show();
+    f.resize(740, 500);
+    QCoreApplication::processEvents();
+    Divider *image1 = child<Divider>("Image1");
+    ASSERT_EQ(image1->geometry().left(), Px(2130));
+
+    // Grabbed 3 pixels (45 twips) inside, pointer 91 pixels left of the
+    // divider's edge: it moves left by 1410 twips, the list starts at 810.
+    SendMouse(image1, QEvent::MouseButtonPress, 3, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(image1, QEvent::MouseMove, -91, Qt::NoButton, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 810);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 8835 + 1410);
+    EXPECT_EQ(f.listView1()->geometry().left(), Px(810));
+    EXPECT_EQ(image1->geometry().left(), Px(720));
+    EXPECT_EQ(f.dir1()->width(), Px(2070 - 1410));
+    EXPECT_EQ(child<QPushButton>("Command2")->geometry().left(), Px(30 + 1680 - 1410 + 10));
+
+    // Further left would leave less than 800: nothing moves.
+    SendMouse(image1, QEvent::MouseMove, 2, Qt::NoButton, Qt::LeftButton);
+    SendMouse(image1, QEvent::MouseMove, -200, Qt::NoButton, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 810);
+    // Back to the right picks it up again.
+    SendMouse(image1, QEvent::MouseMove, 13, Qt::NoButton, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
+    SendMouse(image1, QEvent::MouseButtonRelease, 3, Qt::LeftButton, Qt::NoButton);
+
+    // The right button, or both, drag nothing.
+    SendMouse(image1, QEvent::MouseButtonPress, 3, Qt::RightButton, Qt::RightButton);
+    SendMouse(image1, QEvent::MouseMove, 40, Qt::NoButton, Qt::RightButton);
+    SendMouse(image1, QEvent::MouseMove, 40, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
+
+    // A later resize keeps the split.
+    f.resize(800, 500);
+    QCoreApplication::processEvents();
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 800 * 15 + 120 - 960 - 165);
+}
