@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   poppler-utils
   fonts-dejavu-core
-  dpkg-dev file
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()
