@@ -3,4 +3,5 @@ vs_add_test(test_dupes_engine
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/EngineTestHost.h
     ${CMAKE_CURRENT_LIST_DIR}/EngineChecksumTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EngineWalkTest.cpp
   LIBS vs_dupes_engine)
