@@ -6,6 +6,10 @@
 
 #include <QByteArray>
 #include <dirent.h>
+#include <grp.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <functional>
 #include <vector>
 
@@ -60,6 +64,42 @@ inline std::vector<QByteArray> ListingOrder(const QByteArray &folder)
         closedir(d);
     }
     return names;
+}
+
+// Runs `fn` under an unprivileged user when the tests run as root, so that
+// permissions bite; returns what it wrote.
+inline std::string RunUnprivileged(const std::function<std::string()> &fn)
+{
+    if (geteuid() != 0)
+        return fn();
+    int p[2];
+    if (pipe(p) != 0)
+        return "pipe failed";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(p[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        const std::string s = fn();
+        size_t done = 0;
+        while (done < s.size()) {
+            const ssize_t n = write(p[1], s.data() + done, s.size() - done);
+            if (n <= 0)
+                break;
+            done += size_t(n);
+        }
+        _exit(0);
+    }
+    close(p[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(p[0], buf, sizeof buf)) > 0)
+        out.append(buf, size_t(n));
+    close(p[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return out;
 }
 
 } // namespace vs::test

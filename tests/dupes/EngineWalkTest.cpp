@@ -22,6 +22,7 @@
 using namespace vs;
 using vs::test::ListingOrder;
 using vs::test::RecordingHost;
+using vs::test::RunUnprivileged;
 using vs::test::TempTree;
 
 namespace {
@@ -83,42 +84,6 @@ FileCollection Collect(RecordingHost &host, const QByteArray &root, int32_t *ent
     if (folders)
         *folders = f;
     return files;
-}
-
-// Runs `fn` under an unprivileged user when the tests run as root, so that
-// permissions bite; returns what it wrote.
-std::string RunUnprivileged(const std::function<std::string()> &fn)
-{
-    if (geteuid() != 0)
-        return fn();
-    int p[2];
-    if (pipe(p) != 0)
-        return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(p[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
-        const std::string s = fn();
-        size_t done = 0;
-        while (done < s.size()) {
-            const ssize_t n = write(p[1], s.data() + done, s.size() - done);
-            if (n <= 0)
-                break;
-            done += size_t(n);
-        }
-        _exit(0);
-    }
-    close(p[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(p[0], buf, sizeof buf)) > 0)
-        out.append(buf, size_t(n));
-    close(p[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return out;
 }
 
 void RemoveTree(int parent, const char *name)

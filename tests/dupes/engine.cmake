@@ -4,4 +4,6 @@ vs_add_test(test_dupes_engine
     ${CMAKE_CURRENT_LIST_DIR}/EngineTestHost.h
     ${CMAKE_CURRENT_LIST_DIR}/EngineChecksumTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EngineWalkTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EngineGroupsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EngineMatchTest.cpp
   LIBS vs_dupes_engine)
