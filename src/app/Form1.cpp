@@ -165,6 +165,8 @@ void Form1::buildToolbar()
             a = toolbar1_->addSeparator();
         } else {
             a = toolbar1_->addAction(ImageList1Icon(b.picture), QString::fromUtf16(b.caption));
+            // The button shows the caption as it is, "..." included.
+            a->setIconText(a->text());
             a->setToolTip(QString::fromUtf16(b.tip));
         }
         a->setObjectName(QStringLiteral("Button%1").arg(number));

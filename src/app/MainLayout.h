@@ -35,12 +35,14 @@ struct MainLayout {
 // The rectangles the window was designed with.
 MainLayout DesignLayout();
 
-// The designed client area, and the window frame the layout rules count on
-// (the outer size is the client size plus this frame).
+// The designed client area, and the window frame the layout rules count on:
+// the outer size is the client size plus this frame, whatever the window
+// manager draws, so the bottom row of controls fits the client area on every
+// desktop.
 constexpr double kDesignClientWidth = 10425;
 constexpr double kDesignClientHeight = 6705;
 constexpr double kFrameWidth = 120;
-constexpr double kFrameHeight = 405;
+constexpr double kFrameHeight = 330;
 constexpr double kMinWindowHeight = 7170;
 // The left panel and the space right of the divider never get narrower.
 constexpr double kDividerMargin = 800;

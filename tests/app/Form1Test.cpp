@@ -114,6 +114,7 @@ TEST_F(Form1Fixture, ToolbarHasSevenButtonsWithTheirTextsAndPictures)
         if (actions[i]->isSeparator())
             continue;
         EXPECT_EQ(actions[i]->text(), captions[i]);
+        EXPECT_EQ(actions[i]->iconText(), captions[i]);
         EXPECT_EQ(actions[i]->toolTip(), tips[i]);
         EXPECT_FALSE(actions[i]->icon().isNull());
     }
@@ -428,14 +429,20 @@ TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
     QCoreApplication::processEvents();
     // Outer width 740 * 15 + 120 = 11220 twips: the list gets 11220 - 2220 - 165.
     const MainLayout &l = f.layoutTwips();
+    const double listHeight = 500 * 15 + kFrameHeight - 1010;
+    EXPECT_EQ(f.outerWidthTwips(), 11220);
+    EXPECT_EQ(f.outerHeightTwips(), 500 * 15 + kFrameHeight);
     EXPECT_DOUBLE_EQ(l.listView1.width, 8835);
-    EXPECT_DOUBLE_EQ(l.listView1.height, 500 * 15 + 405 - 1010);
-    EXPECT_EQ(f.listView1()->geometry(), TwRect(2220, 405, 8835, 6895));
+    EXPECT_DOUBLE_EQ(l.listView1.height, listHeight);
+    EXPECT_EQ(f.listView1()->geometry(), TwRect(2220, 405, 8835, listHeight));
     EXPECT_EQ(f.listView1()->columnWidthTwips(1), static_cast<float>(8835 / 2.2));
     EXPECT_EQ(f.listView1()->columnWidthTwips(2), static_cast<float>(8835 / 3.0));
     EXPECT_EQ(f.listView1()->columnWidthTwips(3), static_cast<float>(8835 / 6.1));
-    EXPECT_EQ(child<QPushButton>("Command1")->geometry(), TwRect(30, 405 + 6895 - 410, 2070, 360));
-    EXPECT_EQ(f.dir1()->geometry(), TwRect(30, 780, 2070, 405 + 6895 - 410 - 300 - 780 - 50));
+    EXPECT_EQ(child<QPushButton>("Command1")->geometry(), TwRect(30, 405 + listHeight - 410, 2070, 360));
+    EXPECT_EQ(f.dir1()->geometry(), TwRect(30, 780, 2070, 405 + listHeight - 410 - 300 - 780 - 50));
+    // The bottom row stays inside the client area.
+    EXPECT_LE(child<QCheckBox>("Check1")->geometry().bottom(), f.height());
+    EXPECT_LE(child<QLabel>("Label1")->geometry().bottom(), f.height());
 
     // Too low: the window keeps the minimum height of 7170 twips.
     f.resize(740, 100);
