@@ -28,6 +28,7 @@ constexpr double kClientHeight = 6885;
 constexpr double kExactRight = 4605; // right edge of the exact counts (4500 + 105)
 constexpr double kTitleFontPt = 27.75;
 const QColor kGrey(128, 128, 128);
+constexpr int kMaxFirstColumn = 150; // pixels
 
 QFont PanelFont()
 {
@@ -121,6 +122,7 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     const double widths[] = {750, 1150, 1150, 1150, 1750};
     for (int c = 0; c < 5; ++c)
         ListView1->setColumnWidth(c, Px(widths[c]));
+    ListView1->setTextElideMode(Qt::ElideMiddle);
 
     QWidget *f = Frame1;
     auto *label5 = MakeLabel(f, "Label5", QStringLiteral("Диск:"), 270, 165);
@@ -133,6 +135,9 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     Label8->setFont(TitleFont());
     Label8->setPalette(grey);
     Label8->adjustSize();
+    // Fonts that stand in for the designed ones can be wider: values keep clear
+    // of their captions.
+    Label8->move(std::max(Label8->x(), label5->geometry().right() + 8), Label8->y());
 
     Picture1 = new QLabel(f);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -176,6 +181,11 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     Label16 = MakeLabel(f, "Label16", hash, 1665, 3885);
     Label17 = MakeLabel(f, "Label17", hash, 1665, 4110);
     Label19 = MakeLabel(f, "Label19", hash, 1665, 4335);
+    int captionsRight = 0;
+    for (const char *name : {"Label15", "Label18", "Label20"})
+        captionsRight = std::max(captionsRight, f->findChild<QLabel *>(QLatin1String(name))->geometry().right());
+    for (QLabel *l : {Label16, Label17, Label19})
+        l->move(std::max(l->x(), captionsRight + 4), l->y());
 
     EngravedLine(f, 195, 3560, 5670, 3560);
     EngravedLine(f, 4700, 2565, 4700, 3500);
@@ -335,6 +345,20 @@ void frmSplash::FillDriveList()
         item->setData(0, Qt::UserRole + 1, code);
         for (int c = 0; c < 5; ++c)
             item->setToolTip(c, typeName);
+    }
+    // A mount point is longer than a drive letter and this font may be wider
+    // than the designed one: columns widen to show their texts whole, the
+    // first one up to a limit (the middle of a longer mount point is elided).
+    const QFontMetrics metrics = ListView1->fontMetrics();
+    const double widths[] = {750, 1150, 1150, 1150, 1750};
+    for (int c = 0; c < 5; ++c) {
+        int wanted = metrics.horizontalAdvance(ListView1->headerItem()->text(c));
+        for (int r = 0; r < ListView1->topLevelItemCount(); ++r)
+            wanted = std::max(wanted, metrics.horizontalAdvance(ListView1->topLevelItem(r)->text(c)));
+        wanted += c == 0 ? ListView1->iconSize().width() + 16 : 12;
+        if (c == 0)
+            wanted = std::min(wanted, kMaxFirstColumn);
+        ListView1->setColumnWidth(c, std::max(wanted, Px(widths[c])));
     }
 }
 
