@@ -351,8 +351,8 @@ void Form2::setCheck1(bool on)
 void Form2::resetControls()
 {
     Text1->clear();
-    Label5->setText(QStringLiteral("0"));
-    Label5->adjustSize();
+    label5Text_ = QStringLiteral("0");
+    placeLabel5();
     for (QLabel *l : {Label4, Label5})
         l->setPalette(QPalette());
     ListView1->clear();
@@ -471,6 +471,7 @@ void Form2::layoutControls()
     const double c4 = c2 - 1860 - 90;
     Command4->move(Px(c4), Command4->y());
     Command3->move(Px(c4 - 360 - 90), Command3->y());
+    placeLabel5();
 
     StatusBar1->setGeometry(0, height() - Px(kStatusHeightTw), width(), Px(kStatusHeightTw));
 }
@@ -569,6 +570,21 @@ int Form2::selectedUnit() const
         if (Option1[i]->isChecked())
             return i;
     return 0;
+}
+
+void Form2::placeLabel5()
+{
+    // With a wider font than the layout was drawn for, the heading would run
+    // into the value: keep a small gap after it.
+    const int left = std::max(Px(4350), Label4->geometry().right() + 5);
+    const QString &text = label5Text_;
+    // Up to the settings button; the whole line stays in the tool tip.
+    const int room = std::max(20, Command3->x() - 4 - left);
+    const QString shown = Label5->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    Label5->setText(shown);
+    Label5->setToolTip(shown == text ? QString() : text);
+    Label5->adjustSize();
+    Label5->move(left, Px(570));
 }
 
 void Form2::placeByteLabel(QLabel *label)
@@ -796,9 +812,8 @@ bool Form2::ProcessChosenFile(QString &path)
         Label5->setPalette(p);
         Text1->setText(DisplayPath(chosen_.path));
         processedText_ = Text1->text();
-        Label5->setText(QString::number(chosen_.checksum) + QStringLiteral("  Размер: ") +
-                        SizeText(chosen_.size));
-        Label5->adjustSize();
+        label5Text_ = QString::number(chosen_.checksum) + QStringLiteral("  Размер: ") + SizeText(chosen_.size);
+        placeLabel5();
         taken = true;
     } catch (const VsError &e) {
         if (e.number == kErrFileNotFound)

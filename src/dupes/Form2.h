@@ -100,6 +100,8 @@ public:
     int lastDriveIndex() const;
     int animFrame() const { return animFrame_; }
     const ChosenFile &chosen() const { return chosen_; }
+    // Label5's whole text (the label shortens it when it lacks room).
+    QString checksumLine() const { return label5Text_; }
     // Files collected so far by the running (or the last) tree scan.
     int collectedCount() const { return files_.fileCount(); }
     // The range of the last "Закрыть", in bytes as the labels showed it.
@@ -136,6 +138,7 @@ private:
     void applyIdleStates();
     void setPanel(int panel, const QString &text);
     void placeByteLabel(QLabel *label);
+    void placeLabel5();
     void setCheck1(bool on);
     int selectedUnit() const;
     QTreeWidgetItem *selectedRow() const;
@@ -192,6 +195,7 @@ private:
     int animFrame_ = 0;
     ChosenFile chosen_;
     QString processedText_;
+    QString label5Text_ = QStringLiteral("0"); // shown shortened when it lacks room
     // A path copied from the list, kept as bytes while Text1 shows it.
     QString copiedText_;
     QByteArray copiedPath_;

@@ -11,10 +11,13 @@
 #include "scan/FolderChooser.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
+#include "util/Errors.h"
 #include "util/LinuxFileSystem.h"
 #include "util/Twips.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QProcess>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -35,18 +39,28 @@ namespace {
 const QColor kCyan = BgrColor(0xFFFF00);
 const QColor kYellow = BgrColor(0x00FFFF);
 
-class RootOnly : public MountTable {
+class FakeMounts : public MountTable {
 public:
     std::vector<DriveEntry> drives() override
     {
-        DriveEntry root;
-        root.mountPoint = "/";
-        root.device = "/dev/sda1";
-        root.fsType = "ext4";
-        root.platformType = 3;
-        return {root};
+        std::vector<DriveEntry> out;
+        for (const QByteArray &p : points) {
+            DriveEntry d;
+            d.mountPoint = p;
+            d.device = "/dev/sd" + p;
+            d.fsType = "ext4";
+            d.platformType = 3;
+            out.push_back(d);
+        }
+        return out;
     }
-    void checkReady(const QByteArray &) override {}
+    void checkReady(const QByteArray &mountPoint) override
+    {
+        if (notReady.count(mountPoint))
+            throw MakeError(kErrDeviceUnavailable);
+    }
+    std::vector<QByteArray> points{"/"};
+    std::set<QByteArray> notReady;
 };
 
 struct Row {
@@ -137,7 +151,7 @@ protected:
     }
 
     TempTree tree;
-    RootOnly mounts;
+    FakeMounts mounts;
     RecordingShell shell;
     RecordingMessageBoxes boxes;
     ScriptedYield yield;
@@ -348,7 +362,9 @@ TEST_F(Form2Test, OneFileSearchListsTheChosenFileInYellowAndItsCopiesInCyan)
     tree.file("longer.bin", 65, 'q');
     chooseByDialog("orig.bin");
     const QString sum = QString::number(FileChecksum(tree.path("orig.bin")));
-    EXPECT_EQ(child<QLabel>("Label5")->text(), sum + QStringLiteral("  Размер: 64 байт"));
+    EXPECT_EQ(form->checksumLine(), sum + QStringLiteral("  Размер: 64 байт"));
+    EXPECT_TRUE(child<QLabel>("Label5")->text() == form->checksumLine() ||
+                child<QLabel>("Label5")->toolTip() == form->checksumLine());
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), path("orig.bin"));
     EXPECT_EQ(panel(2), QStringLiteral("Обработка выбранного файла..."));
     EXPECT_EQ(child<QLabel>("Label5")->palette().color(QPalette::WindowText), QColor(0, 0, 0));
@@ -443,7 +459,7 @@ TEST_F(Form2Test, TypedPathsAndTheFileDialog)
     EXPECT_EQ(dialogCurrent, path("real"));
     EXPECT_EQ(child<QLabel>("Label4")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(child<QLabel>("Label5")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(child<QLabel>("Label5")->text(), QStringLiteral("0  Размер: 0 байт"));
+    EXPECT_EQ(form->checksumLine(), QStringLiteral("0  Размер: 0 байт"));
     chooseByDialog("real");
     EXPECT_EQ(child<QLabel>("Label5")->palette().color(QPalette::WindowText), QColor(0, 0, 0));
 }
@@ -669,4 +685,66 @@ TEST_F(Form2Test, ResizingFollowsTheWidthAndStopsAtTheMinimum)
     form->resize(10, 10);
     EXPECT_EQ(form->width(), Px(7500 - 175));
     EXPECT_EQ(form->height(), Px(4405 - 465));
+}
+
+TEST_F(Form2Test, ADriveWithoutMediumIsReportedAndTheListsGoBack)
+{
+    mounts.points = {"/", "/media/cdrom"};
+    mounts.notReady = {"/media/cdrom"};
+    form->close();
+    form->showWindow();
+    dir1()->openAt(tree.root());
+    auto *drive1 = child<QComboBox>("Drive1");
+    ASSERT_EQ(drive1->count(), 2);
+    ASSERT_EQ(form->lastDriveIndex(), 0);
+
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("Диск '/media/cdrom' пуст. Вставте диск, а потом повторите попытку."));
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Список дисков"));
+    EXPECT_EQ(boxes.boxes[0].icon, MessageBoxes::Icon::Information);
+    EXPECT_EQ(drive1->currentIndex(), 0);
+    EXPECT_EQ(form->lastDriveIndex(), 0);
+    EXPECT_EQ(dir1()->openFolder(), tree.root());
+    EXPECT_EQ(panel(1), QString::fromUtf8(tree.root()));
+
+    // A drive that is ready: the folder list moves there and panel 1 follows.
+    mounts.notReady.clear();
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(form->lastDriveIndex(), 1);
+    EXPECT_EQ(panel(1), QString::fromUtf8(dir1()->highlightedFolder()));
+}
+
+// Not a check: with VS_SCREENSHOT=<file.png>, under an X server, shows the
+// window with results and captures it.
+TEST_F(Form2Test, Screenshot)
+{
+    const QString out = qEnvironmentVariable("VS_SCREENSHOT");
+    if (out.isEmpty())
+        GTEST_SKIP() << "VS_SCREENSHOT not set";
+    tree.file("Фото/Отпуск 2023/IMG_0412.jpg", 254871, 'j');
+    tree.file("Фото/Разобрать/IMG_0412 (копия).jpg", 254871, 'j');
+    tree.file("Фото/Разобрать/IMG_0412 (2).jpg", 254871, 'j');
+    tree.file("Документы/Отчёт за квартал.docx", 48213, 'd');
+    tree.file("Загрузки/Отчёт за квартал(1).docx", 48213, 'd');
+    tree.file("Музыка/Альбом/01 - Вступление.mp3", 5123987, 'm');
+    tree.file("Загрузки/01 - Вступление.mp3", 5123987, 'm');
+    tree.file("Загрузки/setup.tar.gz", 918273, 's');
+    tree.file("Документы/Договор.pdf", 331022, 'p');
+    chooseByDialog("Фото/Отпуск 2023/IMG_0412.jpg");
+    clockReadings = {10.0, 10.4375};
+    button("Command4")->click();
+    list()->setCurrentItem(list()->topLevelItem(2));
+    form->move(40, 40);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+    const int rc = QProcess::execute(QStringLiteral("import"),
+                                     {QStringLiteral("-window"), QString::number(form->winId()), out});
+    EXPECT_EQ(rc, 0);
 }

@@ -1,5 +1,6 @@
 #include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
+#include "dupes/StatusTexts.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -116,4 +117,17 @@ TEST(Hourglass, SeventeenDistinctFramesInAnEndlessCycle)
     EXPECT_EQ(NextHourglassFrame(0), 1);
     EXPECT_EQ(NextHourglassFrame(16), 17);
     EXPECT_EQ(NextHourglassFrame(17), 1);
+}
+
+TEST(StatusTexts, ElapsedSecondsInSinglePrecisionWithSevenDigits)
+{
+    EXPECT_EQ(ElapsedText(2.25, comma), QStringLiteral("2,25сек."));
+    EXPECT_EQ(ElapsedText(0.0, comma), QStringLiteral("0сек."));
+    EXPECT_EQ(ElapsedText(12.0, comma), QStringLiteral("12сек."));
+    EXPECT_EQ(ElapsedText(1.23456789, comma), QStringLiteral("1,234568сек."));
+    EXPECT_EQ(ElapsedText(0.1, comma), QStringLiteral("0,1сек.")); // not 0,100000001
+    EXPECT_EQ(ElapsedText(86399.5, comma), QStringLiteral("86399,5сек."));
+    EXPECT_EQ(ElapsedText(0.5, QStringLiteral(".")), QStringLiteral("0.5сек."));
+    EXPECT_EQ(CountText(0), QStringLiteral("Кол-во: 0"));
+    EXPECT_EQ(CountText(12345), QStringLiteral("Кол-во: 12345"));
 }
