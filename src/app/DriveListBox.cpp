@@ -61,14 +61,23 @@ void DriveListBox::refresh()
 {
     const QByteArray chosen = currentMountPoint();
     drives_ = mounts_.drives();
-    const QSignalBlocker block(this);
-    clear();
-    for (const DriveEntry &d : drives_)
-        addItem(style()->standardIcon(driveIcon(d.platformType)), DriveText(d));
-    for (size_t i = 0; i < drives_.size(); ++i) {
-        if (drives_[i].mountPoint == chosen)
-            setCurrentIndex(int(i));
+    {
+        const QSignalBlocker block(this);
+        clear();
+        for (const DriveEntry &d : drives_)
+            addItem(style()->standardIcon(driveIcon(d.platformType)), DriveText(d));
+        for (size_t i = 0; i < drives_.size(); ++i) {
+            if (drives_[i].mountPoint == chosen)
+                setCurrentIndex(int(i));
+        }
     }
+    emit listRefreshed();
+}
+
+void DriveListBox::showPopup()
+{
+    refresh();
+    QComboBox::showPopup();
 }
 
 QByteArray DriveListBox::mountPoint(int index) const

@@ -15,7 +15,8 @@ class DriveListBox : public QComboBox {
 public:
     explicit DriveListBox(MountTable &mounts, QWidget *parent = nullptr);
 
-    // Reads the mount table again; keeps the chosen drive when it is still there.
+    // Reads the mount table again; keeps the chosen drive when it is still
+    // there. Runs each time the list is opened, so media mounted since show up.
     void refresh();
     const std::vector<DriveEntry> &drives() const { return drives_; }
     // The chosen drive's text as the list shows it, and its mount point.
@@ -28,6 +29,13 @@ public:
     // Chooses the drive holding `path` (the first drive when none does),
     // without raising the drive change.
     void chooseDriveFor(const QByteArray &path);
+
+signals:
+    // The entries were read again; positions may have moved.
+    void listRefreshed();
+
+protected:
+    void showPopup() override;
 
 private:
     MountTable &mounts_;

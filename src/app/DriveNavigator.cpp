@@ -16,11 +16,27 @@ DriveNavigator::DriveNavigator(DriveListBox &drive1, DirListBox &dir1, MountTabl
     remember();
     connect(&dir1_, &DirListBox::changed, this, &DriveNavigator::remember);
     connect(&drive1_, &QComboBox::activated, this, &DriveNavigator::chooseDrive);
+    connect(&drive1_, &DriveListBox::listRefreshed, this, [this] {
+        const std::vector<DriveEntry> &drives = drive1_.drives();
+        for (size_t i = 0; i < drives.size(); ++i) {
+            if (drives[i].mountPoint == lastDriveMount_) {
+                setLastDrive(int(i));
+                return;
+            }
+        }
+        setLastDrive(drive1_.currentIndex());
+    });
 }
 
 void DriveNavigator::resetLastDriveIndex()
 {
-    lastDriveIndex_ = static_cast<int16_t>(drive1_.currentIndex());
+    setLastDrive(drive1_.currentIndex());
+}
+
+void DriveNavigator::setLastDrive(int index)
+{
+    lastDriveIndex_ = static_cast<int16_t>(index);
+    lastDriveMount_ = drive1_.mountPoint(index);
 }
 
 void DriveNavigator::remember()
@@ -74,7 +90,7 @@ void DriveNavigator::chooseDrive(int index)
         // Other failures leave the folder list where it was.
     }
     dir1_.setToolTipText(DisplayPath(dir1_.openFolder()));
-    lastDriveIndex_ = static_cast<int16_t>(drive1_.currentIndex());
+    setLastDrive(drive1_.currentIndex());
 }
 
 } // namespace vs

@@ -33,6 +33,7 @@ public:
 
 private:
     void remember();
+    void setLastDrive(int index);
 
     DriveListBox &drive1_;
     DirListBox &dir1_;
@@ -40,6 +41,7 @@ private:
     MessageBoxes &boxes_;
     QWidget *window_;
     int16_t lastDriveIndex_ = 0;
+    QByteArray lastDriveMount_; // follows the drive when the list is read again
     bool reverting_ = false;
     std::map<QByteArray, QByteArray> folders_; // mount point -> last folder opened
 };

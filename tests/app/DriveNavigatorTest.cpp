@@ -152,3 +152,27 @@ TEST_F(DriveFixture, KeyboardChoiceRunsTheDriveChange)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(drive1.currentIndex(), 0);
 }
+
+TEST_F(DriveFixture, ReadingTheListAgainKeepsTheChosenAndTheLastDrive)
+{
+    choose(2); // /media/usb
+    // A drive mounted since comes first; another one has gone.
+    mounts.entries.clear();
+    mounts.add("/boot");
+    mounts.add("/");
+    mounts.add("/media/cd", u"DVD"_qs);
+    mounts.add("/media/usb", u"Stick"_qs);
+    drive1.refresh();
+    ASSERT_EQ(drive1.count(), 4);
+    EXPECT_EQ(drive1.itemText(0), u"/boot"_qs);
+    EXPECT_EQ(drive1.currentMountPoint(), QByteArray("/media/usb"));
+    EXPECT_EQ(drive1.currentIndex(), 3);
+    EXPECT_EQ(nav.lastDriveIndex(), 3);
+
+    // The empty drive goes back to the drive chosen last, at its new place.
+    choose(2);
+    EXPECT_EQ(drive1.itemText(2), u"/media/cd [DVD]"_qs);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(drive1.currentIndex(), 3);
+    EXPECT_EQ(dir1.openFolder(), QByteArray("/media/usb"));
+}
