@@ -270,3 +270,34 @@ TEST_F(Overview, UnknownTextsAndHugeVolumes)
     EXPECT_EQ(w->chartImage().pixelColor(200, 30), QColor(255, 0, 255));
     EXPECT_EQ(w->chartImage().pixelColor(60, 60), QColor(0, 0, 255));
 }
+
+namespace {
+// Asked on the interface thread: notes what the window shows while drives are asked.
+class WatchingQuery : public VolumeQuery {
+public:
+    std::vector<VolumeInfo> queryAll(const std::vector<DriveEntry> &drives) override
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *overview = qobject_cast<frmSplash *>(w)) {
+                bannerSeen.push_back(overview->isVisible()
+                                     && overview->findChild<QLabel *>(QStringLiteral("Label21"))->isVisible()
+                                     && overview->findChild<QWidget *>(QStringLiteral("Shape1"))->isVisible());
+                label4Seen.push_back(overview->findChild<QLabel *>(QStringLiteral("Label4"))->text());
+            }
+        return std::vector<VolumeInfo>(drives.size());
+    }
+    std::vector<bool> bannerSeen;
+    QStringList label4Seen;
+};
+} // namespace
+
+TEST_F(Overview, ShownWithTheBannerBeforeAnyDriveIsAsked)
+{
+    WatchingQuery watching;
+    frmSplash *w = ShowDriveOverview(QStringLiteral("/"), mounts, nullptr, watching);
+    // Once for the list, once for the details.
+    EXPECT_EQ(watching.bannerSeen, (std::vector<bool>{true, true}));
+    EXPECT_EQ(watching.label4Seen, (QStringList{QStringLiteral("#"), QStringLiteral("#")}));
+    EXPECT_FALSE(w->findChild<QLabel *>(QStringLiteral("Label21"))->isVisible());
+    EXPECT_EQ(Text(w, "Label4"), QStringLiteral("0 байт "));
+}
