@@ -45,7 +45,9 @@ DeviceProbe::BlockInfo SysfsDeviceProbe::blockInfo(unsigned major, unsigned mino
         dev = QFileInfo(dev).path(); // the whole disk holds the flags
     const QString name = QFileInfo(dev).fileName();
     info.optical = major == 11 || name.startsWith(QLatin1String("sr"));
-    info.removable = ReadSmallFile(dev + QStringLiteral("/removable")) == "1" || dev.contains(QLatin1String("/usb"));
+    info.removable = ReadSmallFile(dev + QStringLiteral("/removable")) == "1" || dev.contains(QLatin1String("/usb"))
+        // SD cards say so only through their card type; soldered eMMC says "MMC".
+        || (name.startsWith(QLatin1String("mmcblk")) && ReadSmallFile(dev + QStringLiteral("/device/type")) == "SD");
     return info;
 }
 

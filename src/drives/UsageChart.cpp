@@ -44,9 +44,11 @@ std::vector<ChartLine> UsageChartLines(uint64_t totalBytes, uint64_t freeBytes)
     return lines;
 }
 
-QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background)
+QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background, double devicePixelRatio)
 {
-    QImage image(Px(kChartWidth), Px(kChartHeight), QImage::Format_RGB32);
+    const QSize size(Px(kChartWidth), Px(kChartHeight));
+    QImage image(size * devicePixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(background);
     QPainter painter(&image);
     for (const ChartLine &line : UsageChartLines(totalBytes, freeBytes)) {

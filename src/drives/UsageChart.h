@@ -38,7 +38,9 @@ QPointF ChartRimPoint(int degrees);
 std::vector<ChartLine> UsageChartLines(uint64_t totalBytes, uint64_t freeBytes);
 
 // The lines drawn on a canvas of the chart's size (in pixels, 15 twips each)
-// filled with background first.
-QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background);
+// filled with background first; devicePixelRatio gives a sharp image on
+// high-density screens.
+QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background,
+                      double devicePixelRatio = 1.0);
 
 } // namespace vs

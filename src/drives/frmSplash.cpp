@@ -7,6 +7,7 @@
 #include "util/ByteCount.h"
 #include "util/Twips.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QWindow>
 #include <qdrawutil.h>
 
 namespace vs {
@@ -305,6 +307,10 @@ void frmSplash::open(const QString &drive1Text)
         raise();
     activateWindow();
     // Shown at once, with the banner, before any drive is asked.
+    QElapsedTimer shown;
+    shown.start();
+    while (windowHandle() && !windowHandle()->isExposed() && shown.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
@@ -477,7 +483,7 @@ void frmSplash::fitTitle(const QString &text)
 
 void frmSplash::drawUsageChart(uint64_t totalBytes, uint64_t freeBytes)
 {
-    chart_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window));
+    chart_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window), devicePixelRatioF());
     Picture1->setPixmap(QPixmap::fromImage(chart_));
     Picture1->show();
 }
