@@ -550,7 +550,12 @@ void Form2::CopySelectedPath()
 
 void Form2::addRow(const DupeRow &row)
 {
-    auto *item = new QTreeWidgetItem(ListView1);
+    ListView1->addTopLevelItem(makeRow(row));
+}
+
+QTreeWidgetItem *Form2::makeRow(const DupeRow &row)
+{
+    auto *item = new QTreeWidgetItem;
     item->setText(0, DisplayPath(row.path));
     item->setData(0, kPathRole, row.path);
     item->setToolTip(0, row.toolTip);
@@ -560,6 +565,7 @@ void Form2::addRow(const DupeRow &row)
     const QColor colour = BgrColor(row.colour);
     for (int c = 0; c < 3; ++c)
         item->setForeground(c, colour);
+    return item;
 }
 
 // ---------------------------------------------------------------- size range
@@ -736,8 +742,11 @@ void Form2::Command4_Click()
             SortBySize(files_);
             setPanel(2, QStringLiteral("Сравнение файлов..."));
             StatusBar1->repaint();
+            // All rows in one insertion: a big result list fills in one go.
+            QList<QTreeWidgetItem *> items;
             for (const DupeRow &row : ListDuplicateGroups(files_, this))
-                addRow(row);
+                items.append(makeRow(row));
+            ListView1->addTopLevelItems(items);
             panels_[1]->setPicture(HourglassPicture(kHourglassDoneFrame));
         }
     } catch (const VsError &e) {

@@ -142,6 +142,7 @@ private:
     void setCheck1(bool on);
     int selectedUnit() const;
     QTreeWidgetItem *selectedRow() const;
+    static QTreeWidgetItem *makeRow(const DupeRow &row);
     QByteArray selectedPath() const;
     void showContextMenu(const QPoint &globalPos);
     void finishSearch();

@@ -13,6 +13,7 @@
 #include "support/TempTree.h"
 #include "util/Errors.h"
 #include "util/LinuxFileSystem.h"
+#include "util/Services.h"
 #include "util/Twips.h"
 
 #include <QCheckBox>
@@ -747,4 +748,24 @@ TEST_F(Form2Test, Screenshot)
     const int rc = QProcess::execute(QStringLiteral("import"),
                                      {QStringLiteral("-window"), QString::number(form->winId()), out});
     EXPECT_EQ(rc, 0);
+}
+
+TEST_F(Form2Test, WithTheRealEventLoopAQueuedCancelStopsTheScan)
+{
+    tree.file("p1", 10, 'p');
+    tree.file("p2", 10, 'p');
+    tree.file("sub/q1", 20, 'q');
+    Form2 real(Form2Services{DefaultFileSystem(), mounts, shell, boxes, DefaultYield()});
+    real.show();
+    dynamic_cast<FolderChooser *>(real.findChild<QWidget *>(QStringLiteral("Dir1")))->openAt(tree.root());
+    auto *command4 = real.findChild<QPushButton *>(QStringLiteral("Command4"));
+    // Delivered at the scan's first yield, as a click would be.
+    QMetaObject::invokeMethod(command4, &QPushButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&real, &QWidget::close, Qt::QueuedConnection);
+    command4->click();
+    EXPECT_FALSE(real.searching());
+    EXPECT_FALSE(real.isVisible());
+    EXPECT_EQ(command4->text(), QStringLiteral("Сканировать"));
+    EXPECT_EQ(real.findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount(), 0);
+    EXPECT_TRUE(boxes.boxes.empty());
 }
