@@ -1,3 +1,4 @@
+#include "drives/Blkid.h"
 #include "drives/DriveTexts.h"
 #include "drives/VolumeQuery.h"
 
@@ -49,4 +50,32 @@ TEST(DriveTexts, ShortTextsAndVolumesPastTheByteCountRange)
     EXPECT_FALSE(IsTooLargeCount(922337203685477ULL));
     EXPECT_TRUE(IsTooLargeCount(922337203685478ULL));
     EXPECT_EQ(ShortCountText(1000000000000000000ULL), QStringLiteral("0,9 Xбайт (!)"));
+}
+
+TEST(VolumeReading, UdevNamesAndStatvfs)
+{
+    EXPECT_EQ(UnescapeUdevName("USB\\x20STICK"), "USB STICK");
+    EXPECT_EQ(UnescapeUdevName("a\\x2fb\\x5c"), "a/b\\");
+    EXPECT_EQ(UnescapeUdevName("a\\x2fb\\x5"), "a/b\\x5");
+    EXPECT_EQ(UnescapeUdevName("\\xd0\\x94\\xd0\\xb8\\xd1\\x81\\xd0\\xba"), QByteArray("Диск"));
+
+    LinuxVolumeReader reader;
+    DriveEntry root;
+    root.mountPoint = "/";
+    root.fsType = "ext4";
+    const VolumeInfo info = reader.read(root);
+    EXPECT_TRUE(info.answered);
+    EXPECT_GT(info.totalBytes, 0u);
+    EXPECT_GE(info.totalBytes, info.freeBytes);
+    EXPECT_GE(info.freeBytes, info.availableBytes);
+    EXPECT_EQ(info.fileSystemName, QStringLiteral("ext4"));
+
+    DriveEntry gone;
+    gone.mountPoint = "/no/such/mount";
+    gone.fsType = "nfs4";
+    const VolumeInfo none = reader.read(gone);
+    EXPECT_FALSE(none.answered);
+    EXPECT_EQ(none.totalBytes + none.freeBytes + none.availableBytes, 0u);
+    EXPECT_TRUE(none.fileSystemName.isEmpty());
+    EXPECT_EQ(none.serial, 0u);
 }
