@@ -7,7 +7,9 @@
 #include "dupes/DuplicateGroups.h"
 #include "dupes/FileChecksum.h"
 
+#include <QElapsedTimer>
 #include <cstdio>
+#include <sys/resource.h>
 #include <string>
 
 namespace {
@@ -32,7 +34,38 @@ int RunDupes(int argc, char **argv)
     }
     BenchHost host;
     vs::FileCollection files;
-    const std::vector<vs::DupeRow> rows = vs::ScanTreeForDuplicates(host, files, QByteArray(argv[0]));
+    // The scan's steps one by one, so VS_BENCH_TIMES=1 can show where the time goes.
+    const bool times = qEnvironmentVariableIsSet("VS_BENCH_TIMES");
+    QElapsedTimer clock;
+    clock.start();
+    double cpuBefore = 0;
+    auto cpu = [] {
+        rusage u {};
+        getrusage(RUSAGE_SELF, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    auto lap = [&](const char *step) {
+        const double now = cpu();
+        if (times)
+            std::fprintf(stderr, "%-6s %8.3f s  cpu %8.3f s\n", step, double(clock.nsecsElapsed()) / 1e9,
+                         now - cpuBefore);
+        cpuBefore = now;
+        clock.restart();
+    };
+    cpuBefore = cpu();
+    files.reset();
+    QByteArray path(argv[0]);
+    int32_t entryCount = 0, folderCount = 0;
+    vs::FindFilesAPI_all(host, files, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
+    lap("walk");
+    std::vector<vs::DupeRow> rows;
+    if (files.fileCount() > 0) {
+        files.trim();
+        vs::SortBySize(files);
+        lap("sort");
+        rows = vs::ListDuplicateGroups(files, &host);
+        lap("group");
+    }
     std::string out;
     out.reserve(rows.size() * 96);
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <unordered_map>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -46,6 +47,11 @@ void SortBySize(FileCollection &files)
 }
 
 namespace {
+
+using Digest = std::array<uint64_t, 2>;
+struct DigestHash {
+    size_t operator()(const Digest &d) const { return size_t(d[0] ^ (d[1] * 0x9E3779B97F4A7C15ull)); }
+};
 
 // One inode among the files that share a size with another collected file:
 // hard links are read once through it.
@@ -212,17 +218,17 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     jobs.clear();
     total = 0;
     bytesDone = 0;
+    std::unordered_map<Digest, int, DigestHash> prefixCount;
     for (const Run &run : runs) {
-        const int n = run.endUnit - run.firstUnit;
+        prefixCount.clear();
+        for (int a = run.firstUnit; a < run.endUnit; ++a)
+            if (units[size_t(a)].prefixRead)
+                ++prefixCount[units[size_t(a)].prefix];
         for (int a = run.firstUnit; a < run.endUnit; ++a) {
             Unit &u = units[size_t(a)];
             if (u.contentRead || u.pending)
                 continue;
-            bool doubt = u.paths >= 2;
-            if (n >= 2 && u.prefixRead) {
-                for (int b = run.firstUnit; b < run.endUnit && !doubt; ++b)
-                    doubt = b != a && units[size_t(b)].prefixRead && units[size_t(b)].prefix == u.prefix;
-            }
+            const bool doubt = u.paths >= 2 || (u.prefixRead && prefixCount[u.prefix] >= 2);
             if (doubt) {
                 jobs.push_back(a);
                 u.pending = true;
@@ -260,12 +266,20 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     bool colourToggle = false;
     std::vector<char> grouped(size_t(count), 0);
     std::vector<int> members;
+    std::unordered_map<Digest, std::vector<int>, DigestHash> byContent;
     for (const Run &run : runs) {
         bool stopped = false;
         for (int u = run.firstUnit; u < run.endUnit; ++u)
             stopped = stopped || units[size_t(u)].pending;
         if (stopped)
             continue; // a stop left this size half read: nothing is claimed for it
+        // Members of each content, in sorted order; unreadable files stay alone.
+        byContent.clear();
+        for (int b = run.begin; b < run.end; ++b) {
+            const FileRecord &rec = r[size_t(b)];
+            if (rec.contentRead && rec.content.readable)
+                byContent[rec.content.digest].push_back(b);
+        }
         for (int a = run.begin; a < run.end - 1; ++a) {
             if (grouped[size_t(a)])
                 continue;
@@ -273,9 +287,9 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
             members.assign(1, a);
             const FileRecord &first = r[size_t(a)];
             if (first.contentRead && first.content.readable) {
-                for (int b = a + 1; b < run.end; ++b) {
+                for (int b : byContent[first.content.digest]) {
                     const FileRecord &other = r[size_t(b)];
-                    if (!grouped[size_t(b)] && other.contentRead && first.content.sameAs(other.content)) {
+                    if (b > a && !grouped[size_t(b)] && first.content.sameAs(other.content)) {
                         grouped[size_t(b)] = 1;
                         members.push_back(b);
                     }

@@ -211,7 +211,8 @@ FileContent ReadContent(int fd, int64_t size, const ReadControl &control)
 
     struct stat st {};
     bool sparse = fstat(fd, &st) == 0 && int64_t(st.st_blocks) * 512 < size;
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (size > int64_t(kChunk))
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     int64_t off = 0;
     while (off < size) {
@@ -304,8 +305,7 @@ int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st)
         errno = EINVAL;
         return -1;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    return fd; // O_NONBLOCK means nothing for a regular file
 }
 
 bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileContent &whole)
