@@ -248,10 +248,7 @@ bool frmSplash::IsClosingKey(const QKeyEvent &event)
 bool frmSplash::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowDeactivate) {
-        if (opening_)
-            closeRequested_ = true;
-        else
-            close();
+        requestClose();
     }
     return QWidget::event(e);
 }
@@ -261,10 +258,7 @@ bool frmSplash::eventFilter(QObject *watched, QEvent *e)
     switch (e->type()) {
     case QEvent::KeyPress:
         if (IsClosingKey(*static_cast<QKeyEvent *>(e))) {
-            if (opening_)
-                closeRequested_ = true;
-            else
-                close();
+            requestClose();
             return true;
         }
         break;
@@ -284,7 +278,7 @@ bool frmSplash::eventFilter(QObject *watched, QEvent *e)
 void frmSplash::keyPressEvent(QKeyEvent *e)
 {
     if (IsClosingKey(*e)) {
-        close();
+        requestClose();
         return;
     }
     QWidget::keyPressEvent(e);
@@ -296,9 +290,26 @@ void frmSplash::paintEvent(QPaintEvent *)
     qDrawWinPanel(&p, rect(), palette(), false);
 }
 
+// While drives are asked the interface thread lets paint events through; a
+// close that arrives meanwhile waits until the window is no longer in use.
+void frmSplash::requestClose()
+{
+    if (busy_ > 0)
+        closeRequested_ = true;
+    else
+        close();
+}
+
+void frmSplash::leaveBusy()
+{
+    if (--busy_ == 0 && closeRequested_)
+        close();
+}
+
 void frmSplash::open(const QString &drive1Text)
 {
     opening_ = true;
+    ++busy_;
     QScreen *screen = anchor_ ? anchor_->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
@@ -323,8 +334,7 @@ void frmSplash::open(const QString &drive1Text)
     Label21->hide();
     Shape1->hide();
     opening_ = false;
-    if (closeRequested_)
-        close();
+    leaveBusy();
 }
 
 void frmSplash::FillDriveList()
@@ -423,6 +433,7 @@ void frmSplash::ShowDriveDetails(const QString &driveText)
 
 void frmSplash::showDriveDetails(const QString &driveText, const DriveEntry *drive)
 {
+    ++busy_;
     const VolumeInfo info = queryDrive(driveText, drive);
     drawUsageChart(info.totalBytes, info.freeBytes);
     const uint64_t used = info.totalBytes >= info.freeBytes ? info.totalBytes - info.freeBytes : 0;
@@ -442,6 +453,7 @@ void frmSplash::showDriveDetails(const QString &driveText, const DriveEntry *dri
         r.shortText->setToolTip(IsTooLargeCount(r.count) ? TooLargeToolTip() : QString());
         r.shortText->adjustSize();
     }
+    leaveBusy();
 }
 
 void frmSplash::showRow(QTreeWidgetItem *item)

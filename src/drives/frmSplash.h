@@ -68,7 +68,11 @@ private:
     QWidget *anchor_;
     std::vector<DriveEntry> drives_;
     QImage chart_;
+    void requestClose();
+    void leaveBusy();
+
     bool opening_ = false;
+    int busy_ = 0;
     bool closeRequested_ = false;
     bool mouseDown_ = false;
 

@@ -284,8 +284,11 @@ public:
                                      && overview->findChild<QWidget *>(QStringLiteral("Shape1"))->isVisible());
                 label4Seen.push_back(overview->findChild<QLabel *>(QStringLiteral("Label4"))->text());
             }
+        if (onQuery)
+            onQuery();
         return std::vector<VolumeInfo>(drives.size());
     }
+    std::function<void()> onQuery;
     std::vector<bool> bannerSeen;
     QStringList label4Seen;
 };
@@ -300,4 +303,21 @@ TEST_F(Overview, ShownWithTheBannerBeforeAnyDriveIsAsked)
     EXPECT_EQ(watching.label4Seen, (QStringList{QStringLiteral("#"), QStringLiteral("#")}));
     EXPECT_FALSE(w->findChild<QLabel *>(QStringLiteral("Label21"))->isVisible());
     EXPECT_EQ(Text(w, "Label4"), QStringLiteral("0 байт "));
+}
+
+TEST_F(Overview, AKeyWhileDrivesAreAskedClosesOnceTheOpeningIsDone)
+{
+    WatchingQuery watching;
+    int calls = 0;
+    watching.onQuery = [&] {
+        ++calls;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *overview = qobject_cast<frmSplash *>(w))
+                QTest::keyClick(overview->findChild<QTreeWidget *>(QStringLiteral("ListView1")), Qt::Key_Escape);
+    };
+    QPointer<frmSplash> w = ShowDriveOverview(QStringLiteral("/"), mounts, nullptr, watching);
+    EXPECT_EQ(calls, 2); // the details were still asked for
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w);
+    EXPECT_EQ(OverviewCount(), 0);
 }
