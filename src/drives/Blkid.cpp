@@ -6,13 +6,16 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 bool DeviceNumber(const QByteArray &device, unsigned major, unsigned minor, dev_t &rdev)
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (!device.isEmpty() && ::stat(device.constData(), &st) == 0 && S_ISBLK(st.st_mode)) {
         rdev = st.st_rdev;
         return true;
@@ -30,7 +33,8 @@ QByteArray UdevLinkName(const char *dir, dev_t rdev)
     const QStringList names = d.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const QByteArray path = QFile::encodeName(d.filePath(name));
-        struct stat st {};
+        struct stat st {
+        };
         if (::stat(path.constData(), &st) == 0 && S_ISBLK(st.st_mode) && st.st_rdev == rdev)
             return UnescapeUdevName(QFile::encodeName(name));
     }
@@ -55,8 +59,8 @@ QByteArray UnescapeUdevName(const QByteArray &name)
     QByteArray out;
     out.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexValue(name[i + 2]) >= 0
-            && HexValue(name[i + 3]) >= 0) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexValue(name[i + 2]) >= 0 &&
+            HexValue(name[i + 3]) >= 0) {
             out += char(HexValue(name[i + 2]) * 16 + HexValue(name[i + 3]));
             i += 3;
         } else {
@@ -74,7 +78,8 @@ VolumeTags ProbeVolume(const QByteArray &device, unsigned major, unsigned minor)
         return tags;
 
     QByteArray path = device;
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(path.constData(), &st) != 0 || !S_ISBLK(st.st_mode))
         path = "/dev/block/" + QByteArray::number(::major(rdev)) + ':' + QByteArray::number(::minor(rdev));
 

@@ -8,7 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace vs {
+namespace vs
+{
 
 struct VolumeTags {
     QString label;

@@ -7,7 +7,8 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace vs {
+namespace vs
+{
 
 constexpr int kDrivePictureCount = 7;
 // Picture 1..7 (anything else gives picture 7).

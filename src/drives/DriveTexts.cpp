@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-namespace vs {
+namespace vs
+{
 
 QString ExactCountText(uint64_t bytes, const QLocale &locale)
 {

@@ -5,7 +5,8 @@
 #include <QString>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
 // Whole bytes grouped by thousands with the locale's group separator,
 // followed by " байт ".

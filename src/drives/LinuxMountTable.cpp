@@ -12,9 +12,11 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 QByteArray ReadSmallFile(const QString &path)
 {
@@ -31,7 +33,8 @@ DeviceProbe::BlockInfo SysfsDeviceProbe::blockInfo(unsigned major, unsigned mino
     BlockInfo info;
     // btrfs and a few others report an anonymous device; the source names the real one.
     if (major == 0) {
-        struct stat st {};
+        struct stat st {
+        };
         if (::stat(source.constData(), &st) != 0 || !S_ISBLK(st.st_mode))
             return info;
         major = ::major(st.st_rdev);
@@ -45,15 +48,18 @@ DeviceProbe::BlockInfo SysfsDeviceProbe::blockInfo(unsigned major, unsigned mino
         dev = QFileInfo(dev).path(); // the whole disk holds the flags
     const QString name = QFileInfo(dev).fileName();
     info.optical = major == 11 || name.startsWith(QLatin1String("sr"));
-    info.removable = ReadSmallFile(dev + QStringLiteral("/removable")) == "1" || dev.contains(QLatin1String("/usb"))
-        // SD cards say so only through their card type; soldered eMMC says "MMC".
-        || (name.startsWith(QLatin1String("mmcblk")) && ReadSmallFile(dev + QStringLiteral("/device/type")) == "SD");
+    info.removable = ReadSmallFile(dev + QStringLiteral("/removable")) == "1" ||
+                     dev.contains(QLatin1String("/usb"))
+                     // SD cards say so only through their card type; soldered eMMC says "MMC".
+                     || (name.startsWith(QLatin1String("mmcblk")) &&
+                         ReadSmallFile(dev + QStringLiteral("/device/type")) == "SD");
     return info;
 }
 
 bool SysfsDeviceProbe::isDirectory(const QByteArray &path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     // A mount point that cannot be looked at (no permission) is still a drive.
     if (::stat(path.constData(), &st) != 0)
         return errno == EACCES || errno == EPERM;
@@ -109,7 +115,8 @@ void LinuxMountTable::checkReady(const QByteArray &mountPoint)
     const auto err = RunWithTimeLimit<int>(
         mountPoint,
         [mountPoint]() {
-            struct statvfs sv {};
+            struct statvfs sv {
+            };
             if (::statvfs(mountPoint.constData(), &sv) != 0)
                 return errno == EACCES || errno == EPERM ? 0 : (errno ? errno : EIO);
             DIR *dir = ::opendir(mountPoint.constData());

@@ -9,22 +9,25 @@
 
 #include <chrono>
 
-namespace vs {
+namespace vs
+{
 
-class SysfsDeviceProbe final : public DeviceProbe {
-public:
+class SysfsDeviceProbe final : public DeviceProbe
+{
+  public:
     BlockInfo blockInfo(unsigned major, unsigned minor, const QByteArray &source) override;
     bool isDirectory(const QByteArray &path) override;
 };
 
-class LinuxMountTable final : public MountTable {
-public:
+class LinuxMountTable final : public MountTable
+{
+  public:
     explicit LinuxMountTable(QByteArray mountInfoPath = "/proc/self/mountinfo",
                              std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
     std::vector<DriveEntry> drives() override;
     void checkReady(const QByteArray &mountPoint) override;
 
-private:
+  private:
     QByteArray path_;
     std::chrono::milliseconds limit_;
 };

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <map>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
-bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+bool IsOctal(char c)
+{
+    return c >= '0' && c <= '7';
+}
 
 bool ParseUnsigned(const QByteArray &text, unsigned &value)
 {
@@ -47,10 +52,33 @@ Kind Classify(const MountInfoRow &row)
         return Kind::Drop;
     // Kernel and helper file systems; never drives even if someone mounts
     // one elsewhere.
-    if (OneOf(fs, {"proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "mqueue", "debugfs",
-                   "tracefs", "securityfs", "pstore", "bpf", "configfs", "fusectl", "hugetlbfs",
-                   "autofs", "binfmt_misc", "efivarfs", "selinuxfs", "nsfs", "rpc_pipefs", "nfsd",
-                   "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs", "fuse.snapfuse", "fuse.xdg-document-portal"}))
+    if (OneOf(fs, {"proc",
+                   "sysfs",
+                   "cgroup",
+                   "cgroup2",
+                   "devpts",
+                   "devtmpfs",
+                   "mqueue",
+                   "debugfs",
+                   "tracefs",
+                   "securityfs",
+                   "pstore",
+                   "bpf",
+                   "configfs",
+                   "fusectl",
+                   "hugetlbfs",
+                   "autofs",
+                   "binfmt_misc",
+                   "efivarfs",
+                   "selinuxfs",
+                   "nsfs",
+                   "rpc_pipefs",
+                   "nfsd",
+                   "fuse.gvfsd-fuse",
+                   "fuse.portal",
+                   "fuse.lxcfs",
+                   "fuse.snapfuse",
+                   "fuse.xdg-document-portal"}))
         return Kind::Drop;
     if (IsNetworkFileSystem(fs))
         return Kind::Network;
@@ -61,8 +89,8 @@ Kind Classify(const MountInfoRow &row)
     }
     if (isRoot)
         return row.source.startsWith("/dev/") ? Kind::Block : Kind::Local;
-    if (fs == "squashfs" || fs == "overlay" || fs == "aufs" || fs == "fuse-overlayfs"
-        || fs == "fuse.fuse-overlayfs")
+    if (fs == "squashfs" || fs == "overlay" || fs == "aufs" || fs == "fuse-overlayfs" ||
+        fs == "fuse.fuse-overlayfs")
         return Kind::Drop;
     if (row.source.startsWith("/dev/"))
         return Kind::Block;
@@ -75,10 +103,11 @@ Kind Classify(const MountInfoRow &row)
 
 bool IsNetworkFileSystem(const QByteArray &fs)
 {
-    return OneOf(fs, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "sshfs", "fuse.sshfs", "9p",
-                      "ceph", "fuse.ceph", "glusterfs", "fuse.glusterfs", "afs", "davfs", "fuse.davfs",
-                      "fuse.rclone", "fuse.s3fs", "fuse.gcsfuse", "fuse.curlftpfs", "lustre", "beegfs",
-                      "fuse.juicefs", "virtiofs"});
+    return OneOf(fs, {"nfs",        "nfs4",        "cifs",           "smb3",         "smbfs",
+                      "ncpfs",      "sshfs",       "fuse.sshfs",     "9p",           "ceph",
+                      "fuse.ceph",  "glusterfs",   "fuse.glusterfs", "afs",          "davfs",
+                      "fuse.davfs", "fuse.rclone", "fuse.s3fs",      "fuse.gcsfuse", "fuse.curlftpfs",
+                      "lustre",     "beegfs",      "fuse.juicefs",   "virtiofs"});
 }
 
 QByteArray UnescapeMountField(const QByteArray &field)
@@ -89,8 +118,8 @@ QByteArray UnescapeMountField(const QByteArray &field)
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
         const char c = field[i];
-        if (c == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2])
-            && IsOctal(field[i + 3])) {
+        if (c == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) &&
+            IsOctal(field[i + 3])) {
             out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
             i += 3;
         } else {
@@ -116,8 +145,8 @@ std::vector<MountInfoRow> ParseMountInfo(const QByteArray &text)
         row.id = f[0].toInt(&okId);
         row.parentId = f[1].toInt(&okParent);
         const qsizetype colon = f[2].indexOf(':');
-        if (!okId || !okParent || colon < 0 || !ParseUnsigned(f[2].left(colon), row.major)
-            || !ParseUnsigned(f[2].mid(colon + 1), row.minor))
+        if (!okId || !okParent || colon < 0 || !ParseUnsigned(f[2].left(colon), row.major) ||
+            !ParseUnsigned(f[2].mid(colon + 1), row.minor))
             continue;
         row.root = UnescapeMountField(f[3]);
         row.mountPoint = UnescapeMountField(f[4]);

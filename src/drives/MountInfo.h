@@ -27,7 +27,8 @@
 #include <QByteArray>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 struct MountInfoRow {
     int id = 0;
@@ -52,8 +53,9 @@ QByteArray UnescapeMountField(const QByteArray &field);
 std::vector<MountInfoRow> ParseMountInfo(const QByteArray &text);
 
 // What the drive rules need to ask the machine.
-class DeviceProbe {
-public:
+class DeviceProbe
+{
+  public:
     struct BlockInfo {
         bool removable = false; // removable flag of the disk, or on a USB bus
         bool optical = false;   // an sr (CD/DVD/BD) device

@@ -7,7 +7,8 @@
 #include <QString>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 struct DriveEntry {
     QByteArray mountPoint; // the drive's root, as the mount table spells it
@@ -17,11 +18,12 @@ struct DriveEntry {
     QString label;         // volume label, empty when there is none
     unsigned major = 0;    // device numbers of the mounted file system
     unsigned minor = 0;
-    QByteArray root;       // the folder of the file system seen at mountPoint
+    QByteArray root; // the folder of the file system seen at mountPoint
 };
 
-class MountTable {
-public:
+class MountTable
+{
+  public:
     virtual ~MountTable() = default;
     virtual std::vector<DriveEntry> drives() = 0;
     // Throws VsError 68 when the drive cannot be opened now (no medium, an

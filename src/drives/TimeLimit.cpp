@@ -5,9 +5,11 @@
 #include <QThread>
 #include <set>
 
-namespace vs::detail {
+namespace vs::detail
+{
 
-namespace {
+namespace
+{
 std::mutex &KeysMutex()
 {
     static auto *m = new std::mutex; // outlives static destruction: workers may still end late

@@ -22,19 +22,20 @@
 #include <thread>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 constexpr std::chrono::milliseconds kDriveTimeLimit{2000};
 
-namespace detail {
+namespace detail
+{
 bool ClaimKey(const QByteArray &key);
 void ReleaseKey(const QByteArray &key);
 bool OnInterfaceThread();
 void LetPaintsThrough();
 } // namespace detail
 
-template <class T>
-struct TimedJob {
+template <class T> struct TimedJob {
     QByteArray key; // empty: no key
     std::function<T()> work;
 };

@@ -5,9 +5,11 @@
 #include <QPainter>
 #include <cmath>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 constexpr double kPi = 3.1415; // the chart's own constant: its rim points follow from it
 constexpr double kCentreX = 2000, kCentreY = 700, kHalfWidth = 1500, kHalfHeight = 500, kWall = 150;
 } // namespace
@@ -40,11 +42,13 @@ std::vector<ChartLine> UsageChartLines(uint64_t totalBytes, uint64_t freeBytes)
         lines.push_back({p, p + QPointF(0, kWall), freeAngle >= a ? kWallFree : kWallUsed});
     }
     for (int a = 0; a <= 360; ++a)
-        lines.push_back({QPointF(kCentreX, kCentreY), ChartRimPoint(a), freeAngle >= a ? kFaceFree : kFaceUsed});
+        lines.push_back(
+            {QPointF(kCentreX, kCentreY), ChartRimPoint(a), freeAngle >= a ? kFaceFree : kFaceUsed});
     return lines;
 }
 
-QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background, double devicePixelRatio)
+QImage DrawUsageChart(uint64_t totalBytes, uint64_t freeBytes, const QColor &background,
+                      double devicePixelRatio)
 {
     const QSize size(Px(kChartWidth), Px(kChartHeight));
     QImage image(size * devicePixelRatio, QImage::Format_RGB32);

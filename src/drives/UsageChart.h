@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 struct ChartLine {
     QPointF from; // twips, origin top-left of the canvas
@@ -19,7 +20,7 @@ struct ChartLine {
     uint32_t bgr; // 0x00BBGGRR
 };
 
-constexpr double kChartWidth = 3945;  // twips
+constexpr double kChartWidth = 3945; // twips
 constexpr double kChartHeight = 1590;
 constexpr double kChartPenPixels = 2;
 constexpr uint32_t kWallFree = 0x800080; // purple

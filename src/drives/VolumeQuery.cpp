@@ -4,9 +4,11 @@
 
 #include <sys/statvfs.h>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 uint64_t Times(uint64_t count, uint64_t unit)
 {
@@ -45,7 +47,8 @@ uint32_t SerialFromUuid(const QByteArray &uuid, const QByteArray &fsType)
 VolumeInfo LinuxVolumeReader::read(const DriveEntry &drive)
 {
     VolumeInfo info;
-    struct statvfs sv {};
+    struct statvfs sv {
+    };
     if (::statvfs(drive.mountPoint.constData(), &sv) != 0)
         return info;
     const uint64_t unit = sv.f_frsize ? sv.f_frsize : sv.f_bsize;

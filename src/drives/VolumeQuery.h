@@ -14,7 +14,8 @@
 #include <memory>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 struct VolumeInfo {
     uint64_t availableBytes = 0; // free to this user (f_bavail)
@@ -27,33 +28,37 @@ struct VolumeInfo {
 };
 
 // Reads one drive; may block for as long as the drive makes it.
-class VolumeReader {
-public:
+class VolumeReader
+{
+  public:
     virtual ~VolumeReader() = default;
     virtual VolumeInfo read(const DriveEntry &drive) = 0;
 };
 
-class LinuxVolumeReader final : public VolumeReader {
-public:
+class LinuxVolumeReader final : public VolumeReader
+{
+  public:
     VolumeInfo read(const DriveEntry &drive) override;
 };
 
 // Never blocks for longer than its limit.
-class VolumeQuery {
-public:
+class VolumeQuery
+{
+  public:
     virtual ~VolumeQuery() = default;
     // All drives at once, under one deadline.
     virtual std::vector<VolumeInfo> queryAll(const std::vector<DriveEntry> &drives) = 0;
     VolumeInfo query(const DriveEntry &drive) { return queryAll({drive}).front(); }
 };
 
-class TimedVolumeQuery final : public VolumeQuery {
-public:
+class TimedVolumeQuery final : public VolumeQuery
+{
+  public:
     explicit TimedVolumeQuery(std::shared_ptr<VolumeReader> reader,
                               std::chrono::milliseconds limit = kDriveTimeLimit);
     std::vector<VolumeInfo> queryAll(const std::vector<DriveEntry> &drives) override;
 
-private:
+  private:
     std::shared_ptr<VolumeReader> reader_;
     std::chrono::milliseconds limit_;
 };

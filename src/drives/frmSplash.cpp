@@ -1,8 +1,8 @@
 #include "drives/frmSplash.h"
 
 #include "drives/DrivePictures.h"
-#include "drives/MountInfo.h"
 #include "drives/DriveTexts.h"
+#include "drives/MountInfo.h"
 #include "drives/UsageChart.h"
 #include "util/ByteCount.h"
 #include "util/Twips.h"
@@ -20,9 +20,11 @@
 #include <QWindow>
 #include <qdrawutil.h>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 constexpr int kBorder = 2;            // pixels of the raised dialog border
 constexpr double kClientWidth = 6330; // twips
@@ -88,12 +90,16 @@ void EngravedLine(QWidget *parent, double x1, double y1, double x2, double y2)
     }
 }
 
-QString MountPointText(const DriveEntry &drive) { return QFile::decodeName(drive.mountPoint); }
+QString MountPointText(const DriveEntry &drive)
+{
+    return QFile::decodeName(drive.mountPoint);
+}
 
 } // namespace
 
 frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), mounts_(mounts), volumes_(volumes), anchor_(anchor)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), mounts_(mounts), volumes_(volumes),
+      anchor_(anchor)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -185,7 +191,8 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     Label19 = MakeLabel(f, "Label19", hash, 1665, 4335);
     int captionsRight = 0;
     for (const char *name : {"Label15", "Label18", "Label20"})
-        captionsRight = std::max(captionsRight, f->findChild<QLabel *>(QLatin1String(name))->geometry().right());
+        captionsRight =
+            std::max(captionsRight, f->findChild<QLabel *>(QLatin1String(name))->geometry().right());
     for (QLabel *l : {Label16, Label17, Label19})
         l->move(std::max(l->x(), captionsRight + 4), l->y());
 
@@ -500,7 +507,8 @@ void frmSplash::drawUsageChart(uint64_t totalBytes, uint64_t freeBytes)
     Picture1->show();
 }
 
-frmSplash *ShowDriveOverview(const QString &drive1Text, MountTable &mounts, QWidget *anchor, VolumeQuery &volumes)
+frmSplash *ShowDriveOverview(const QString &drive1Text, MountTable &mounts, QWidget *anchor,
+                             VolumeQuery &volumes)
 {
     static QPointer<frmSplash> current;
     if (current) {

@@ -21,11 +21,13 @@ class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace vs {
+namespace vs
+{
 
-class frmSplash : public QWidget {
+class frmSplash : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor = nullptr);
 
     // The opening: shown at once with the wait banner, the list filled, the
@@ -48,13 +50,13 @@ public:
     // other movement keys do not).
     static bool IsClosingKey(const QKeyEvent &event);
 
-protected:
+  protected:
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
 
-private:
+  private:
     const DriveEntry *findDrive(const QString &text) const;
     VolumeInfo queryDrive(const QString &driveText, const DriveEntry *drive);
     void showDriveDetails(const QString &driveText, const DriveEntry *drive);

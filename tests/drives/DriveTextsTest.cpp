@@ -1,5 +1,5 @@
-#include "drives/Blkid.h"
 #include "drives/DriveTexts.h"
+#include "drives/Blkid.h"
 #include "drives/VolumeQuery.h"
 
 #include "Printers.h"
@@ -12,8 +12,8 @@ TEST(DriveTexts, ExactCountsGroupedByTheUsersSeparator)
 {
     const QLocale ru(QLocale::Russian, QLocale::Russia);
     const QString nb = ru.groupSeparator();
-    EXPECT_EQ(ExactCountText(1234567, ru), QStringLiteral("1") + nb + QStringLiteral("234") + nb
-                                                + QStringLiteral("567 байт "));
+    EXPECT_EQ(ExactCountText(1234567, ru),
+              QStringLiteral("1") + nb + QStringLiteral("234") + nb + QStringLiteral("567 байт "));
     EXPECT_EQ(ExactCountText(0, ru), QStringLiteral("0 байт "));
     EXPECT_EQ(ExactCountText(999, ru), QStringLiteral("999 байт "));
     EXPECT_EQ(ExactCountText(1000, QLocale(QLocale::English, QLocale::UnitedStates)),

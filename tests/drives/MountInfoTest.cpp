@@ -1,5 +1,5 @@
-#include "drives/LinuxMountTable.h"
 #include "drives/MountInfo.h"
+#include "drives/LinuxMountTable.h"
 #include "drives/TimeLimit.h"
 #include "util/Errors.h"
 
@@ -13,11 +13,13 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
 // Block devices by device number; every other path is a folder unless listed.
-class FakeProbe : public DeviceProbe {
-public:
+class FakeProbe : public DeviceProbe
+{
+  public:
     BlockInfo blockInfo(unsigned major, unsigned minor, const QByteArray &) override
     {
         auto it = blocks.find({major, minor});
@@ -39,8 +41,10 @@ public:
 const char kDesktop[] =
     "22 28 0:21 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw\n"
     "23 28 0:22 / /proc rw,nosuid,nodev,noexec,relatime shared:13 - proc proc rw\n"
-    "24 28 0:5 / /dev rw,nosuid,relatime shared:2 - devtmpfs udev rw,size=8000000k,nr_inodes=2000000,mode=755\n"
-    "25 24 0:23 / /dev/pts rw,nosuid,noexec,relatime shared:3 - devpts devpts rw,gid=5,mode=620,ptmxmode=000\n"
+    "24 28 0:5 / /dev rw,nosuid,relatime shared:2 - devtmpfs udev "
+    "rw,size=8000000k,nr_inodes=2000000,mode=755\n"
+    "25 24 0:23 / /dev/pts rw,nosuid,noexec,relatime shared:3 - devpts devpts "
+    "rw,gid=5,mode=620,ptmxmode=000\n"
     "26 28 0:24 / /run rw,nosuid,nodev,noexec,relatime shared:5 - tmpfs tmpfs rw,size=1600000k,mode=755\n"
     "28 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw,errors=remount-ro\n"
     "29 22 0:6 / /sys/kernel/security rw,nosuid,nodev,noexec,relatime shared:8 - securityfs securityfs rw\n"
@@ -49,7 +53,8 @@ const char kDesktop[] =
     "32 22 0:27 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime shared:9 - cgroup2 cgroup2 rw\n"
     "33 22 0:28 / /sys/fs/pstore rw,nosuid,nodev,noexec,relatime shared:10 - pstore pstore rw\n"
     "34 22 0:29 / /sys/fs/bpf rw,nosuid,nodev,noexec,relatime shared:11 - bpf bpf rw,mode=700\n"
-    "35 23 0:30 / /proc/sys/fs/binfmt_misc rw,relatime shared:12 - autofs systemd-1 rw,fd=29,pgrp=1,timeout=0,minproto=5,maxproto=5,direct\n"
+    "35 23 0:30 / /proc/sys/fs/binfmt_misc rw,relatime shared:12 - autofs systemd-1 "
+    "rw,fd=29,pgrp=1,timeout=0,minproto=5,maxproto=5,direct\n"
     "36 24 0:20 / /dev/mqueue rw,nosuid,nodev,noexec,relatime shared:14 - mqueue mqueue rw\n"
     "37 24 0:31 / /dev/hugepages rw,relatime shared:15 - hugetlbfs hugetlbfs rw,pagesize=2M\n"
     "38 22 0:7 / /sys/kernel/debug rw,nosuid,nodev,noexec,relatime shared:16 - debugfs debugfs rw\n"
@@ -58,15 +63,25 @@ const char kDesktop[] =
     "41 22 0:33 / /sys/kernel/config rw,nosuid,nodev,noexec,relatime shared:19 - configfs configfs rw\n"
     "42 28 7:1 / /snap/core22/1122 ro,nodev,relatime shared:20 - squashfs /dev/loop1 ro,errors=continue\n"
     "43 28 7:2 / /snap/firefox/3836 ro,nodev,relatime shared:21 - squashfs /dev/loop2 ro,errors=continue\n"
-    "44 28 259:1 / /boot/efi rw,relatime shared:22 - vfat /dev/nvme0n1p1 rw,fmask=0077,dmask=0077,codepage=437,iocharset=iso8859-1,shortname=mixed,errors=remount-ro\n"
+    "44 28 259:1 / /boot/efi rw,relatime shared:22 - vfat /dev/nvme0n1p1 "
+    "rw,fmask=0077,dmask=0077,codepage=437,iocharset=iso8859-1,shortname=mixed,errors=remount-ro\n"
     "45 28 0:34 / /tmp rw,nosuid,nodev shared:23 - tmpfs tmpfs rw,size=8000000k\n"
-    "46 28 259:2 /home/anna/Видео /srv/video rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw,errors=remount-ro\n"
-    "47 26 0:35 / /run/user/1000 rw,nosuid,nodev,relatime shared:300 - tmpfs tmpfs rw,size=1600000k,nr_inodes=400000,mode=700,uid=1000,gid=1000\n"
-    "48 47 0:36 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:310 - fuse.gvfsd-fuse gvfsd-fuse rw,user_id=1000,group_id=1000\n"
-    "49 47 0:37 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:320 - fuse.portal portal rw,user_id=1000,group_id=1000\n"
-    "50 28 8:17 / /media/anna/USB\\040STICK rw,nosuid,nodev,relatime shared:330 - vfat /dev/sdb1 rw,uid=1000,gid=1000,fmask=0022,dmask=0022,codepage=437,iocharset=iso8859-1,shortname=mixed,showexec,utf8,flush,errors=remount-ro\n"
-    "51 28 0:38 / /mnt/share rw,relatime shared:340 - nfs4 nas:/export/share rw,vers=4.2,rsize=1048576,wsize=1048576,namlen=255,hard,proto=tcp,timeo=600,retrans=2,sec=sys,clientaddr=192.168.1.5,local_lock=none,addr=192.168.1.2\n"
-    "52 28 7:3 / /mnt/iso ro,relatime shared:350 - iso9660 /dev/loop3 ro,nojoliet,check=s,map=n,blocksize=2048,iocharset=utf8\n"
+    "46 28 259:2 /home/anna/Видео /srv/video rw,relatime shared:1 - ext4 /dev/nvme0n1p2 "
+    "rw,errors=remount-ro\n"
+    "47 26 0:35 / /run/user/1000 rw,nosuid,nodev,relatime shared:300 - tmpfs tmpfs "
+    "rw,size=1600000k,nr_inodes=400000,mode=700,uid=1000,gid=1000\n"
+    "48 47 0:36 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:310 - fuse.gvfsd-fuse gvfsd-fuse "
+    "rw,user_id=1000,group_id=1000\n"
+    "49 47 0:37 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:320 - fuse.portal portal "
+    "rw,user_id=1000,group_id=1000\n"
+    "50 28 8:17 / /media/anna/USB\\040STICK rw,nosuid,nodev,relatime shared:330 - vfat /dev/sdb1 "
+    "rw,uid=1000,gid=1000,fmask=0022,dmask=0022,codepage=437,iocharset=iso8859-1,shortname=mixed,showexec,"
+    "utf8,flush,errors=remount-ro\n"
+    "51 28 0:38 / /mnt/share rw,relatime shared:340 - nfs4 nas:/export/share "
+    "rw,vers=4.2,rsize=1048576,wsize=1048576,namlen=255,hard,proto=tcp,timeo=600,retrans=2,sec=sys,"
+    "clientaddr=192.168.1.5,local_lock=none,addr=192.168.1.2\n"
+    "52 28 7:3 / /mnt/iso ro,relatime shared:350 - iso9660 /dev/loop3 "
+    "ro,nojoliet,check=s,map=n,blocksize=2048,iocharset=utf8\n"
     "53 28 0:38 / /home/anna/share rw,relatime shared:340 - nfs4 nas:/export/share rw,vers=4.2\n"
     "54 28 0:39 / /mnt/ram rw,relatime shared:360 - ramfs ramfs rw\n"
     "55 28 11:0 / /media/anna/DVD ro,nosuid,nodev,relatime shared:370 - udf /dev/sr0 ro,uid=1000\n";
@@ -144,14 +159,13 @@ TEST(MountInfo, DesktopKeepsRealDrivesOnly)
 TEST(MountInfo, BindMountsAndSecondMountsOfOneFileSystemAreDropped)
 {
     FakeProbe probe;
-    const auto drives = SelectDrives(
-        ParseMountInfo("1 0 8:1 / /srv/data/deep rw - ext4 /dev/sda1 rw\n"
-                       "2 0 8:1 / /data rw - ext4 /dev/sda1 rw\n"
-                       "3 0 8:1 /sub /other rw - ext4 /dev/sda1 rw\n"
-                       "4 0 0:50 /@ / rw - btrfs /dev/sda2 rw\n"
-                       "5 0 0:50 /@home /home rw - btrfs /dev/sda2 rw\n"
-                       "6 0 0:50 /@home/anna/x /x rw - btrfs /dev/sda2 rw\n"),
-        probe);
+    const auto drives = SelectDrives(ParseMountInfo("1 0 8:1 / /srv/data/deep rw - ext4 /dev/sda1 rw\n"
+                                                    "2 0 8:1 / /data rw - ext4 /dev/sda1 rw\n"
+                                                    "3 0 8:1 /sub /other rw - ext4 /dev/sda1 rw\n"
+                                                    "4 0 0:50 /@ / rw - btrfs /dev/sda2 rw\n"
+                                                    "5 0 0:50 /@home /home rw - btrfs /dev/sda2 rw\n"
+                                                    "6 0 0:50 /@home/anna/x /x rw - btrfs /dev/sda2 rw\n"),
+                                     probe);
     // The shorter mount point of a file system mounted twice stays; a bind of a
     // part of a shown file system goes; btrfs subvolumes are drives of their own.
     EXPECT_EQ(MountPoints(drives), (QByteArrayList{"/", "/data", "/home"}));
@@ -184,8 +198,8 @@ TEST(MountInfo, AtMostOneHundredDrives)
 {
     QByteArray text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
     for (int i = 0; i < 150; ++i)
-        text += QByteArray::number(i + 2) + " 1 0:" + QByteArray::number(100 + i) + " / /mnt/r"
-                + QByteArray::number(1000 + i) + " rw - tmpfs tmpfs rw\n";
+        text += QByteArray::number(i + 2) + " 1 0:" + QByteArray::number(100 + i) + " / /mnt/r" +
+                QByteArray::number(1000 + i) + " rw - tmpfs tmpfs rw\n";
     FakeProbe probe;
     const auto drives = SelectDrives(ParseMountInfo(text), probe);
     ASSERT_EQ(drives.size(), 100u);

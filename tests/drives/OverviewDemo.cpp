@@ -10,10 +10,12 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
-class SampleMounts : public MountTable {
-public:
+class SampleMounts : public MountTable
+{
+  public:
     std::vector<DriveEntry> drives() override
     {
         auto d = [](const char *mp, const char *dev, const char *fs, int type, const char *label) {
@@ -35,8 +37,9 @@ public:
     void checkReady(const QByteArray &) override {}
 };
 
-class SampleReader : public VolumeReader {
-public:
+class SampleReader : public VolumeReader
+{
+  public:
     VolumeInfo read(const DriveEntry &drive) override
     {
         VolumeInfo v;
@@ -59,7 +62,7 @@ public:
         return v;
     }
 
-private:
+  private:
     static VolumeInfo fill(VolumeInfo v, uint64_t total, uint64_t free, uint64_t available, uint32_t serial)
     {
         v.totalBytes = total;
@@ -88,8 +91,8 @@ int main(int argc, char **argv)
     MountTable &mounts = sample ? static_cast<MountTable &>(sampleMounts) : DefaultMountTable();
     VolumeQuery &query = sample ? static_cast<VolumeQuery &>(sampleQuery) : DefaultVolumeQuery();
     const std::vector<DriveEntry> list = mounts.drives();
-    const QString current = list.empty() ? QStringLiteral("/")
-                                         : DriveText(sample && list.size() > 3 ? list[3] : list.front());
+    const QString current =
+        list.empty() ? QStringLiteral("/") : DriveText(sample && list.size() > 3 ? list[3] : list.front());
 
     QPointer<frmSplash> w = ShowDriveOverview(current, mounts, nullptr, query);
     QObject::connect(w, &QObject::destroyed, &app, &QCoreApplication::quit);

@@ -1,11 +1,11 @@
 #include "drives/frmSplash.h"
 
+#include "Printers.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
-#include "Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +15,21 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
-class FakeMounts : public MountTable {
-public:
+class FakeMounts : public MountTable
+{
+  public:
     std::vector<DriveEntry> drives() override { return list; }
     void checkReady(const QByteArray &) override {}
     std::vector<DriveEntry> list;
 };
 
 // Answers from a table; a drive marked dead blocks until the gate opens.
-class FakeReader : public VolumeReader {
-public:
+class FakeReader : public VolumeReader
+{
+  public:
     VolumeInfo read(const DriveEntry &drive) override
     {
         if (dead.count(drive.mountPoint)) {
@@ -90,13 +93,16 @@ int OverviewCount()
     return n;
 }
 
-class Overview : public ::testing::Test {
-protected:
+class Overview : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
-        mounts.list = {Drive("/", "ext4", 3), Drive("/media/anna/USB STICK", "vfat", 2, QStringLiteral("STICK")),
+        mounts.list = {Drive("/", "ext4", 3),
+                       Drive("/media/anna/USB STICK", "vfat", 2, QStringLiteral("STICK")),
                        Drive("/mnt/dead", "nfs4", 4), Drive("/tmp", "tmpfs", 6)};
-        reader->answers["/"] = Answer(400000000000ULL, 1000000000000ULL, 450000000000ULL, "ext4", {}, 0x1b4e28ba);
+        reader->answers["/"] =
+            Answer(400000000000ULL, 1000000000000ULL, 450000000000ULL, "ext4", {}, 0x1b4e28ba);
         reader->answers["/media/anna/USB STICK"] =
             Answer(1234567, 8000000, 2000000, "vfat", QStringLiteral("STICK"), 4294967295u);
         reader->answers["/tmp"] = Answer(0, 0, 0, "tmpfs", {}, 0);
@@ -109,10 +115,7 @@ protected:
             if (qobject_cast<frmSplash *>(w))
                 delete w;
     }
-    frmSplash *open(const QString &text)
-    {
-        return ShowDriveOverview(text, mounts, nullptr, query);
-    }
+    frmSplash *open(const QString &text) { return ShowDriveOverview(text, mounts, nullptr, query); }
 
     FakeMounts mounts;
     std::shared_ptr<FakeReader> reader = std::make_shared<FakeReader>();
@@ -144,12 +147,14 @@ TEST_F(Overview, OpensWithinTheLimitWithADriveThatDoesNotAnswer)
             cells << list->topLevelItem(r)->text(c);
         return cells;
     };
-    EXPECT_EQ(row(0), (QStringList{QStringLiteral("/"), QStringLiteral("0,9 Тбайт"), QStringLiteral("419,1 Гбайт"),
-                                   QStringLiteral("512,2 Гбайт"), QStringLiteral("ext4")}));
+    EXPECT_EQ(row(0),
+              (QStringList{QStringLiteral("/"), QStringLiteral("0,9 Тбайт"), QStringLiteral("419,1 Гбайт"),
+                           QStringLiteral("512,2 Гбайт"), QStringLiteral("ext4")}));
     EXPECT_EQ(row(1), (QStringList{QStringLiteral("/media/anna/USB STICK"), QStringLiteral("7,6 Мбайт"),
-                                   QStringLiteral("1,9 Мбайт"), QStringLiteral("5,7 Мбайт"), QStringLiteral("vfat")}));
-    EXPECT_EQ(row(2), (QStringList{QStringLiteral("/mnt/dead"), QStringLiteral("0 байт"), QStringLiteral("0 байт"),
-                                   QStringLiteral("0 байт"), QString()}));
+                                   QStringLiteral("1,9 Мбайт"), QStringLiteral("5,7 Мбайт"),
+                                   QStringLiteral("vfat")}));
+    EXPECT_EQ(row(2), (QStringList{QStringLiteral("/mnt/dead"), QStringLiteral("0 байт"),
+                                   QStringLiteral("0 байт"), QStringLiteral("0 байт"), QString()}));
     EXPECT_EQ(list->topLevelItem(2)->toolTip(0), QStringLiteral("Сетевой диск"));
     EXPECT_EQ(list->topLevelItem(1)->toolTip(3), QStringLiteral("Сменный носитель"));
     EXPECT_EQ(list->topLevelItem(3)->toolTip(0), QStringLiteral("RAM диск"));
@@ -160,10 +165,14 @@ TEST_F(Overview, OpensWithinTheLimitWithADriveThatDoesNotAnswer)
     EXPECT_EQ(Text(w, "Label8"), QStringLiteral("/media/anna/USB STICK"));
     EXPECT_EQ(w->findChild<QLabel *>(QStringLiteral("Picture1"))->toolTip(),
               QStringLiteral("Диск - /media/anna/USB STICK [STICK]"));
-    EXPECT_EQ(Text(w, "Label4"), QStringLiteral("6") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
-    EXPECT_EQ(Text(w, "Label3"), QStringLiteral("2") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
-    EXPECT_EQ(Text(w, "Label10"), QStringLiteral("1") + nb + QStringLiteral("234") + nb + QStringLiteral("567 байт "));
-    EXPECT_EQ(Text(w, "Label7"), QStringLiteral("8") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
+    EXPECT_EQ(Text(w, "Label4"),
+              QStringLiteral("6") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
+    EXPECT_EQ(Text(w, "Label3"),
+              QStringLiteral("2") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
+    EXPECT_EQ(Text(w, "Label10"),
+              QStringLiteral("1") + nb + QStringLiteral("234") + nb + QStringLiteral("567 байт "));
+    EXPECT_EQ(Text(w, "Label7"),
+              QStringLiteral("8") + nb + QStringLiteral("000") + nb + QStringLiteral("000 байт "));
     EXPECT_EQ(Text(w, "Label13"), QStringLiteral("5,7 Мбайт"));
     EXPECT_EQ(Text(w, "Label12"), QStringLiteral("1,9 Мбайт"));
     EXPECT_EQ(Text(w, "Label11"), QStringLiteral("1,2 Мбайт"));
@@ -192,7 +201,8 @@ TEST_F(Overview, OpensWithinTheLimitWithADriveThatDoesNotAnswer)
     EXPECT_EQ(Text(w, "Label16"), QString());
     EXPECT_EQ(Text(w, "Label17"), QString());
     EXPECT_EQ(Text(w, "Label19"), QStringLiteral("0"));
-    EXPECT_EQ(w->findChild<QLabel *>(QStringLiteral("Picture1"))->toolTip(), QStringLiteral("Диск - /mnt/dead"));
+    EXPECT_EQ(w->findChild<QLabel *>(QStringLiteral("Picture1"))->toolTip(),
+              QStringLiteral("Диск - /mnt/dead"));
     // Zero total: all used colours except the front line.
     EXPECT_EQ(w->chartImage().pixelColor(133, 67), QColor(0, 0, 255));
 }
@@ -214,7 +224,8 @@ TEST_F(Overview, CharacterKeysCloseAndArrowsMove)
     EXPECT_EQ(Text(w, "Label8"), QStringLiteral("/media/anna/USB STICK"));
     EXPECT_EQ(Text(w, "Label19"), QStringLiteral("1"));
 
-    for (auto key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Space}) {
+    for (auto key :
+         {Qt::Key_Escape, Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Space}) {
         QPointer<frmSplash> v = open(QStringLiteral("/"));
         QTest::keyClick(v->findChild<QTreeWidget *>(QStringLiteral("ListView1")), key);
         EXPECT_EQ(OverviewCount(), 0) << key;
@@ -252,8 +263,8 @@ TEST_F(Overview, LosingActivationCloses)
 
 TEST_F(Overview, UnknownTextsAndHugeVolumes)
 {
-    reader->answers["/"] = Answer(1000000000000000000ULL, 2000000000000000000ULL, 1000000000000000000ULL, "zfs",
-                                  QStringLiteral("tank"), 2147483648u);
+    reader->answers["/"] = Answer(1000000000000000000ULL, 2000000000000000000ULL, 1000000000000000000ULL,
+                                  "zfs", QStringLiteral("tank"), 2147483648u);
     frmSplash *w = open(QStringLiteral("/gone [OLD]"));
     EXPECT_EQ(Text(w, "Label8"), QStringLiteral("/gone"));
     EXPECT_EQ(Text(w, "Label7"), QStringLiteral("0 байт "));
@@ -271,17 +282,19 @@ TEST_F(Overview, UnknownTextsAndHugeVolumes)
     EXPECT_EQ(w->chartImage().pixelColor(60, 60), QColor(0, 0, 255));
 }
 
-namespace {
+namespace
+{
 // Asked on the interface thread: notes what the window shows while drives are asked.
-class WatchingQuery : public VolumeQuery {
-public:
+class WatchingQuery : public VolumeQuery
+{
+  public:
     std::vector<VolumeInfo> queryAll(const std::vector<DriveEntry> &drives) override
     {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *overview = qobject_cast<frmSplash *>(w)) {
-                bannerSeen.push_back(overview->isVisible()
-                                     && overview->findChild<QLabel *>(QStringLiteral("Label21"))->isVisible()
-                                     && overview->findChild<QWidget *>(QStringLiteral("Shape1"))->isVisible());
+                bannerSeen.push_back(overview->isVisible() &&
+                                     overview->findChild<QLabel *>(QStringLiteral("Label21"))->isVisible() &&
+                                     overview->findChild<QWidget *>(QStringLiteral("Shape1"))->isVisible());
                 label4Seen.push_back(overview->findChild<QLabel *>(QStringLiteral("Label4"))->text());
             }
         if (onQuery)
@@ -313,7 +326,8 @@ TEST_F(Overview, AKeyWhileDrivesAreAskedClosesOnceTheOpeningIsDone)
         ++calls;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *overview = qobject_cast<frmSplash *>(w))
-                QTest::keyClick(overview->findChild<QTreeWidget *>(QStringLiteral("ListView1")), Qt::Key_Escape);
+                QTest::keyClick(overview->findChild<QTreeWidget *>(QStringLiteral("ListView1")),
+                                Qt::Key_Escape);
     };
     QPointer<frmSplash> w = ShowDriveOverview(QStringLiteral("/"), mounts, nullptr, watching);
     EXPECT_EQ(calls, 2); // the details were still asked for

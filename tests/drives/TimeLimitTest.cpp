@@ -9,7 +9,8 @@
 using namespace vs;
 using namespace std::chrono_literals;
 
-namespace {
+namespace
+{
 struct Gate {
     std::mutex mutex;
     std::condition_variable cv;
@@ -62,7 +63,8 @@ TEST(TimeLimit, AnswersInTimeAndGivesUpOnABlockedCall)
     gate->release();
     std::optional<int> later;
     for (int i = 0; i < 500 && !later; ++i) {
-        later = RunWithTimeLimit<int>("/dead", [] { return 5; }, 5s);
+        later = RunWithTimeLimit<int>(
+            "/dead", [] { return 5; }, 5s);
         if (!later)
             std::this_thread::sleep_for(10ms);
     }

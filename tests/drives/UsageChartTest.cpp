@@ -10,12 +10,12 @@ TEST(FreeAngle, SharesOfTheTotal)
     EXPECT_EQ(FreeAngle(1000, 250), 90);
     EXPECT_EQ(FreeAngle(1000, 500), 180);
     EXPECT_EQ(FreeAngle(1000, 1000), 360);
-    EXPECT_EQ(FreeAngle(1000, 1), 0);       // 0.36
-    EXPECT_EQ(FreeAngle(1000, 125), 45);    // 12.5 %
-    EXPECT_EQ(FreeAngle(800000, 1000), 0);  // 0.125 %: 0.45
-    EXPECT_EQ(FreeAngle(1440, 10), 2);      // 2.5: halves go to the even neighbour
-    EXPECT_EQ(FreeAngle(1440, 14), 4);      // 3.5
-    EXPECT_EQ(FreeAngle(1000, 999), 360);   // 359.64
+    EXPECT_EQ(FreeAngle(1000, 1), 0);      // 0.36
+    EXPECT_EQ(FreeAngle(1000, 125), 45);   // 12.5 %
+    EXPECT_EQ(FreeAngle(800000, 1000), 0); // 0.125 %: 0.45
+    EXPECT_EQ(FreeAngle(1440, 10), 2);     // 2.5: halves go to the even neighbour
+    EXPECT_EQ(FreeAngle(1440, 14), 4);     // 3.5
+    EXPECT_EQ(FreeAngle(1000, 999), 360);  // 359.64
     EXPECT_EQ(FreeAngle(0, 0), 0);
     EXPECT_EQ(FreeAngle(0, 5), 0);
     EXPECT_EQ(FreeAngle(1000, 0), 0);
