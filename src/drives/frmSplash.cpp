@@ -325,9 +325,9 @@ void frmSplash::open(const QString &drive1Text)
         raise();
     activateWindow();
     // Shown at once, with the banner, before any drive is asked.
-    QElapsedTimer shown;
-    shown.start();
-    while (windowHandle() && !windowHandle()->isExposed() && shown.elapsed() < 300)
+    QElapsedTimer appearing;
+    appearing.start();
+    while (windowHandle() && !windowHandle()->isExposed() && appearing.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
