@@ -24,13 +24,28 @@ StatusPanel::StatusPanel(const QString &name, int minimumPixels, QWidget *parent
 
 QString StatusPanel::text() const
 {
-    return label_->text();
+    return text_;
 }
 
 void StatusPanel::setText(const QString &text)
 {
-    label_->setText(text);
-    label_->setToolTip(text);
+    text_ = text;
+    showText();
+}
+
+void StatusPanel::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    showText();
+}
+
+void StatusPanel::showText()
+{
+    const int room = label_->width();
+    const QString shown =
+        room > 0 ? label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, room) : text_;
+    label_->setText(shown);
+    label_->setToolTip(shown == text_ ? QString() : text_);
 }
 
 void StatusPanel::setPicture(const QPixmap &picture)

@@ -1,5 +1,6 @@
 // One panel of the duplicate finder's status bar: a sunken box with an
-// optional 16 x 16 picture before its text.
+// optional 16 x 16 picture before its text. A text too long for the panel
+// (a deep folder path) is shortened in the middle; the tool tip has it whole.
 #pragma once
 
 #include <QFrame>
@@ -20,10 +21,16 @@ public:
     void setPicture(const QPixmap &picture);
     QPixmap picture() const { return picture_; }
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void showText();
+
     QLabel *icon_;
     QLabel *label_;
     QPixmap picture_;
+    QString text_;
 };
 
 } // namespace vs
