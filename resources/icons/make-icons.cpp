@@ -3,7 +3,6 @@
 #include "about/ProgramIcon.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 
@@ -13,9 +12,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
         return 2;
     }
-    // Painting needs no screen; the offscreen platform keeps this runnable in a build.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Painting into an image needs neither a screen nor an application object.
     const QString root = QString::fromLocal8Bit(argv[1]);
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(root).arg(size);
