@@ -20,17 +20,27 @@ dir=${1%/}
 rounds=${2:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 
-find_bin() {
-    local name=$1 d
+# A build folder counts when its volumescope-bench knows "sizes" (a build
+# configured before that command existed prints only the usage, exit 2).
+has_sizes() {
+    local rc=0
+    "$1" sizes "$tmp/no such folder" >/dev/null 2>&1 || rc=$?
+    [ "$rc" -ne 2 ]
+}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+vs=${VS_BENCH:-}
+ref=${REFWALK:-}
+if [ -z "$vs" ] || [ -z "$ref" ]; then
     for d in "$here/../build/bin" "$here"/../build-*/bin; do
-        if [ -x "$d/$name" ]; then
-            echo "$(cd "$d" && pwd)/$name"
-            return
+        if [ -x "$d/volumescope-bench" ] && [ -x "$d/refwalk" ] && has_sizes "$d/volumescope-bench"; then
+            d=$(cd "$d" && pwd)
+            vs=${vs:-$d/volumescope-bench}
+            ref=${ref:-$d/refwalk}
+            break
         fi
     done
-}
-vs=${VS_BENCH:-$(find_bin volumescope-bench)}
-ref=${REFWALK:-$(find_bin refwalk)}
+fi
 if [ -z "$vs" ] || [ -z "$ref" ]; then
     echo "volumescope-bench or refwalk not found: build the project first," >&2
     echo "or set VS_BENCH and REFWALK to their paths" >&2
@@ -64,9 +74,8 @@ run_tool() {
     esac
 }
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
+echo "volumescope-bench: $vs"
+echo "refwalk:           $ref"
 echo "tree: $dir ($(nproc) cores), $rounds rounds"
 echo "warming the cache ..."
 for t in refwalk du; do run_tool "$t" >/dev/null 2>&1 || true; done
@@ -82,25 +91,26 @@ else
     same=0
 fi
 
+TIMEFORMAT='%R %U %S'
 n=${#tools[@]}
 for ((r = 0; r < rounds; r++)); do
     # Rotate the order each round so no tool always runs right after another.
     for ((k = 0; k < n; k++)); do
         t=${tools[$(((k + r) % n))]}
-        start=$(date +%s.%N)
-        run_tool "$t" >/dev/null 2>&1 || true
-        end=$(date +%s.%N)
-        awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f\n", b - a}' >>"$tmp/$t.times"
+        { time (run_tool "$t" >/dev/null 2>&1 || true); } 2>>"$tmp/$t.times"
     done
     echo "round $((r + 1)) done"
 done
 
-median() { sort -g "$1" | awk '{v[NR] = $1} END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.3f", m}'; }
-declare -A med
-printf '\n%-12s %10s\n' tool "median s"
+# Column $2 of file $1 (1 wall seconds, 2 CPU seconds): the median.
+median() { awk -v c="$2" '{print (c == 1) ? $1 : $2 + $3}' "$1" | sort -g |
+    awk '{v[NR] = $1} END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.3f", m}'; }
+declare -A med cpu
+printf '\n%-12s %10s %12s\n' tool "median s" "median CPU s"
 for t in "${tools[@]}"; do
-    med[$t]=$(median "$tmp/$t.times")
-    printf '%-12s %10s\n' "$t" "${med[$t]}"
+    med[$t]=$(median "$tmp/$t.times" 1)
+    cpu[$t]=$(median "$tmp/$t.times" 2)
+    printf '%-12s %10s %12s\n' "$t" "${med[$t]}" "${cpu[$t]}"
 done
 fastest=du
 for t in gdu ncdu; do
