@@ -51,6 +51,7 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 qt6-qpa-plu
   check "Depends names $dep" bash -c "dpkg-deb -f '$deb' Depends | tr ',' '\n' | grep -q '^ *$dep\\b'"
 done
 check "Recommends xchm" bash -c "dpkg-deb -f '$deb' Recommends | grep -qw xchm"
+check "Recommends xdg-utils" bash -c "dpkg-deb -f '$deb' Recommends | grep -qw xdg-utils"
 check "a maintainer is named" test -n "$(field Maintainer)"
 
 dpkg-deb -x "$deb" "$work/root"
