@@ -6,6 +6,7 @@
 #pragma once
 
 #include "MainLayout.h"
+#include "report/Form4.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -58,6 +59,9 @@ public:
     // layout was designed around, whatever the window manager draws.
     double outerWidthTwips() const;
     double outerHeightTwips() const;
+
+    // What the print set-up dialog last confirmed (headings, copy name).
+    PrintFields printFields;
 
 public slots:
     void StartOrStopScan();

@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "ProgramWindows.h"
 #include "about/ProgramIcon.h"
 #include "drives/MountTable.h"
 #include "util/LinuxFileSystem.h"
@@ -26,6 +27,8 @@ int main(int argc, char **argv)
 
     vs::Form1 form1(vs::DefaultFileSystem(), vs::DefaultMountTable(), vs::DefaultShell(),
                     vs::DefaultMessageBoxes(), vs::DefaultYield());
+    vs::ProgramWindows windows(form1, {vs::DefaultFileSystem(), vs::DefaultMountTable(), vs::DefaultShell(),
+                                       vs::DefaultMessageBoxes(), vs::DefaultYield(), {}});
     form1.show();
     return app.exec();
 }

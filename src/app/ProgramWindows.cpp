@@ -1,0 +1,54 @@
+#include "ProgramWindows.h"
+
+#include "Form1.h"
+#include "about/frmAbout.h"
+#include "drives/frmSplash.h"
+#include "dupes/Form2.h"
+#include "scan/FolderScan.h"
+#include "scan/ResultList.h"
+
+namespace vs {
+
+ProgramWindows::ProgramWindows(Form1 &form1, Services services)
+    : form1_(form1), services_(std::move(services))
+{
+    if (!services_.print.boxes)
+        services_.print.boxes = &services_.boxes;
+    connect(&form1, &Form1::printRequested, this, &ProgramWindows::print);
+    connect(&form1, &Form1::duplicatesRequested, this, &ProgramWindows::showDuplicates);
+    connect(&form1, &Form1::aboutRequested, this, &ProgramWindows::showAbout);
+    connect(&form1, &Form1::driveOverviewRequested, this, &ProgramWindows::showDriveOverview);
+    connect(&form1, &Form1::closing, this, &ProgramWindows::closeOthers);
+}
+
+void ProgramWindows::print()
+{
+    ResultList *list = form1_.listView1();
+    PrintCommand(form1_.scan().scanRunning(), *list,
+                 [list](int column) { return list->columnWidthTwips(column); }, form1_.printFields,
+                 &form1_, services_.print);
+}
+
+void ProgramWindows::showDuplicates()
+{
+    Form2::instance(services_.fs, services_.mounts, services_.shell, services_.boxes, services_.yield)
+        .showWindow();
+}
+
+void ProgramWindows::showAbout()
+{
+    frmAbout::showSingle();
+}
+
+void ProgramWindows::showDriveOverview()
+{
+    ShowDriveOverview(form1_.drive1Text(), services_.mounts, &form1_);
+}
+
+void ProgramWindows::closeOthers()
+{
+    if (Form2 *f2 = Form2::existing())
+        f2->closeForApp();
+}
+
+} // namespace vs
