@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 namespace vs {
 
@@ -20,6 +21,20 @@ constexpr uint32_t kListBackground = 0x808080;
 constexpr int kParentPicture = 10;
 constexpr int kDescendingPicture = 8;
 constexpr int kAscendingPicture = 9;
+
+// The bar is cut at the column's edge like a ruler; an ellipsis after it
+// would read as part of the bar.
+class BarDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideNone;
+    }
+};
 
 // A row that sorts by the bytes of its hidden keys, not by their shown text:
 // paths need not be valid UTF-8, and the parent row's pinning key 0xFF must
@@ -103,6 +118,7 @@ ResultList::ResultList(QWidget *parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegateForColumn(1, new BarDelegate(this));
 
     QPalette pal = palette();
     pal.setColor(QPalette::Base, BgrColor(kListBackground));
