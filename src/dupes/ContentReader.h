@@ -23,8 +23,9 @@ struct ReadControl {
 int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st);
 
 // Checksum and hash of the `size` bytes of `fd`; unreadable when the file is
-// shorter, a read fails or the reading is cancelled.
-FileContent ReadContent(int fd, int64_t size, const ReadControl &control);
+// shorter, a read fails or the reading is cancelled. `allocated` (the bytes
+// the file occupies, -1 when not known) tells whether holes are worth seeking.
+FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_t allocated = -1);
 
 // Hash of the first min(size, kPrefixBytes) bytes. When the whole file fits,
 // `whole` receives its full contents as ReadContent would give them.

@@ -118,7 +118,7 @@ void RunJobs(size_t count, Job &&job, DupeHost *host, std::atomic<int64_t> &byte
         t.join();
 }
 
-bool OpenUnit(const FileRecord &rec, const Unit &u, int &fd)
+bool OpenUnit(const FileRecord &rec, const Unit &u, int &fd, int64_t *allocated = nullptr)
 {
     struct stat st {};
     fd = OpenRegular(rec.path, true, st);
@@ -130,6 +130,8 @@ bool OpenUnit(const FileRecord &rec, const Unit &u, int &fd)
         fd = -1;
         return false;
     }
+    if (allocated)
+        *allocated = int64_t(st.st_blocks) * 512;
     return true;
 }
 
@@ -242,8 +244,9 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
         [&](size_t k) {
             Unit &u = units[size_t(jobs[k])];
             int fd;
-            if (OpenUnit(r[size_t(u.firstRecord)], u, fd)) {
-                u.content = ReadContent(fd, u.size, control);
+            int64_t allocated = -1;
+            if (OpenUnit(r[size_t(u.firstRecord)], u, fd, &allocated)) {
+                u.content = ReadContent(fd, u.size, control, allocated);
                 ::close(fd);
             }
             if (!cancel.load(std::memory_order_relaxed)) {

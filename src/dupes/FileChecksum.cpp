@@ -197,7 +197,7 @@ FileContent ContentOfBytes(const char *data, size_t size)
     return c;
 }
 
-FileContent ReadContent(int fd, int64_t size, const ReadControl &control)
+FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_t allocated)
 {
     FileContent c;
     if (size < 0)
@@ -209,8 +209,11 @@ FileContent ReadContent(int fd, int64_t size, const ReadControl &control)
     unsigned char head[kHead];
     size_t headLen = 0;
 
-    struct stat st {};
-    bool sparse = fstat(fd, &st) == 0 && int64_t(st.st_blocks) * 512 < size;
+    if (allocated < 0) {
+        struct stat st {};
+        allocated = fstat(fd, &st) == 0 ? int64_t(st.st_blocks) * 512 : size;
+    }
+    bool sparse = allocated < size;
     if (size > int64_t(kChunk))
         posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
@@ -346,7 +349,7 @@ FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expec
     const bool changed = (expectSize >= 0 && int64_t(st.st_size) != expectSize)
                          || (expectIno != 0 && (uint64_t(st.st_dev) != expectDev || uint64_t(st.st_ino) != expectIno));
     if (!changed)
-        c = ReadContent(fd, int64_t(st.st_size), ReadControl{});
+        c = ReadContent(fd, int64_t(st.st_size), ReadControl{}, int64_t(st.st_blocks) * 512);
     close(fd);
     return c;
 }
