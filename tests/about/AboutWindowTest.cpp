@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using vs::frmAbout;
@@ -271,6 +272,47 @@ TEST_F(AboutWindow, ShowingTwiceGivesOneWindowAndANewOneAfterClosing)
     EXPECT_FALSE(third.isNull());
     EXPECT_EQ(topLevelAboutWindows(), 1);
     EXPECT_EQ(textOf(third, "lblVersion"), QStringLiteral("Version 3.0.0"));
+}
+
+// Notes the quit event the toolkit posts when the last window that keeps the
+// program running has closed.
+class QuitWatch : public QObject {
+public:
+    bool seen = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Quit)
+            seen = true;
+        return false;
+    }
+};
+
+TEST_F(AboutWindow, AnOpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowCloses)
+{
+    QuitWatch watch;
+    qApp->installEventFilter(&watch);
+    QWidget mainWindow;
+    mainWindow.show();
+    frmAbout::showSingle();
+    int stage = 0;
+    bool quitWhileAboutOpen = true;
+    QTimer::singleShot(0, &mainWindow, [&] {
+        mainWindow.close();
+        stage = 1;
+        // Posted after any quit that closing the main window caused.
+        QTimer::singleShot(0, [&] {
+            stage = 2;
+            quitWhileAboutOpen = watch.seen;
+            frmAbout::instance()->close();
+        });
+    });
+    QTimer::singleShot(20000, [] { QApplication::exit(2); }); // never hang the run
+    const int rc = QApplication::exec();
+    qApp->removeEventFilter(&watch);
+    EXPECT_EQ(stage, 2);
+    EXPECT_FALSE(quitWhileAboutOpen);
+    EXPECT_TRUE(watch.seen) << "closing the About window as the last window ends the program";
+    EXPECT_EQ(rc, 0);
 }
 
 TEST(ProgramIcon, DrawsTheDiskInBothSharesAtEverySize)
