@@ -153,8 +153,14 @@ ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
     }
     FolderSizer sizer(threads_);
     std::function<void()> whileWaiting;
+    // Repaints only, as near as Qt allows: input, sockets and timers wait
+    // for the caller's own yields.
     if (OnInterfaceThread())
-        whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+        whileWaiting = [] {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::ExcludeSocketNotifiers |
+                                            QEventLoop::X11ExcludeTimers);
+        };
     return ByteCount::fromBytes(sizer.measure(fd, whileWaiting));
 }
 
