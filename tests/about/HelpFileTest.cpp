@@ -40,3 +40,68 @@ TEST(HelpFile, IsACompiledHelpFileBesideTheExecutable)
                              "/help.hhk", "/#SYSTEM"})
         EXPECT_TRUE(chm.contains(page)) << page;
 }
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+QString readSource(const QString &name)
+{
+    QFile file(QStringLiteral(VOLUMESCOPE_HELP_SOURCE_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+TEST(HelpFile, EveryLinkContentsAndIndexEntryLeadsToAPageOfTheHelp)
+{
+    // Pages compiled into the help file, as the project lists them.
+    const QString project = readSource(QStringLiteral("help.hhp"));
+    ASSERT_FALSE(project.isEmpty());
+    const QString files = project.mid(project.indexOf(QStringLiteral("[FILES]")) + 7);
+    QSet<QString> compiled;
+    for (const QString &line : files.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!line.trimmed().isEmpty())
+            compiled.insert(line.trimmed());
+    const QStringList pages = QDir(QStringLiteral(VOLUMESCOPE_HELP_SOURCE_DIR))
+                                  .entryList({QStringLiteral("*.html")}, QDir::Files);
+    ASSERT_GE(pages.size(), 8);
+    for (const QString &page : pages)
+        EXPECT_TRUE(compiled.contains(page)) << page.toStdString() << " is not compiled into help.chm";
+
+    static const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
+    static const QRegularExpression local(QStringLiteral("name=\"Local\" value=\"([^\"]+)\""));
+    static const QRegularExpression anchorId(QStringLiteral("id=\"([^\"]+)\""));
+    auto leadsToAPage = [&](const QString &from, const QString &target) {
+        const QString file = target.section(QLatin1Char('#'), 0, 0);
+        const QString anchor = target.section(QLatin1Char('#'), 1);
+        EXPECT_TRUE(compiled.contains(file)) << from.toStdString() << " -> " << target.toStdString();
+        if (!anchor.isEmpty()) {
+            QStringList ids;
+            for (const auto &m : anchorId.globalMatch(readSource(file)))
+                ids << m.captured(1);
+            EXPECT_TRUE(ids.contains(anchor)) << from.toStdString() << " -> " << target.toStdString();
+        }
+    };
+    for (const QString &page : pages)
+        for (const auto &m : href.globalMatch(readSource(page)))
+            leadsToAPage(page, m.captured(1));
+    for (const QString &sitemap : {QStringLiteral("help.hhc"), QStringLiteral("help.hhk")}) {
+        int entries = 0;
+        for (const auto &m : local.globalMatch(readSource(sitemap))) {
+            leadsToAPage(sitemap, m.captured(1));
+            ++entries;
+        }
+        EXPECT_GE(entries, 9) << sitemap.toStdString();
+    }
+    // Each window and command has its page in the contents.
+    const QString contents = readSource(QStringLiteral("help.hhc"));
+    for (const char *title : {"Главное окно", "Сканирование и список папок", "Функциональные клавиши",
+                              "Информация о накопителях", "Дубликатор файлов", "Диапазон размеров",
+                              "Печать отчёта", "Окно «About»"})
+        EXPECT_TRUE(contents.contains(QString::fromUtf8(title))) << title;
+}
