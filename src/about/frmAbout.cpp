@@ -59,7 +59,8 @@ QLineEdit *makeAddress(QWidget *parent, const char *name, const QString &text, d
 frmAbout *frmAbout::showSingle()
 {
     QPointer<frmAbout> &window = theWindow();
-    if (!window) {
+    // A window closed a moment ago is only waiting to be deleted: make a new one.
+    if (!window || !window->isVisible()) {
         window = new frmAbout;
         window->show();
         return window;

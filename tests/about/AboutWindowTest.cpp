@@ -272,6 +272,16 @@ TEST_F(AboutWindow, ShowingTwiceGivesOneWindowAndANewOneAfterClosing)
     EXPECT_FALSE(third.isNull());
     EXPECT_EQ(topLevelAboutWindows(), 1);
     EXPECT_EQ(textOf(third, "lblVersion"), QStringLiteral("Version 3.0.0"));
+
+    // F1 right after OK, before the closed window is deleted: a new one shows.
+    third->close();
+    QPointer<frmAbout> fourth = frmAbout::showSingle();
+    flushDeletes();
+    EXPECT_TRUE(third.isNull());
+    ASSERT_FALSE(fourth.isNull());
+    EXPECT_TRUE(fourth->isVisible());
+    EXPECT_EQ(frmAbout::instance(), fourth.data());
+    EXPECT_EQ(topLevelAboutWindows(), 1);
 }
 
 // Notes the quit event the toolkit posts when the last window that keeps the
