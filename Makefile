@@ -25,5 +25,8 @@ test: build
 bench: build
 	@bash bench/run-all.sh $(BUILD)/bin/volumescope-bench
 
+package:
+	@BUILD=$(BUILD) bash scripts/package.sh
+
 clean:
 	@rm -rf $(BUILD)
