@@ -202,6 +202,27 @@ TEST(LinuxFileSystem, ListsFoldersOnlyAsBareBytesInTheSameOrderTwice)
     ::rmdir(vs::JoinPath(t.path("top"), odd).constData());
 }
 
+// Far more entries than one read of the folder returns: nothing is lost or
+// repeated where one read ends and the next begins.
+TEST(LinuxFileSystem, LongListingSpansManyReads)
+{
+    TempTree t;
+    std::set<QByteArray> made;
+    for (int i = 0; i < 2500; ++i) {
+        const QByteArray n = "folder-with-a-longish-name-" + QByteArray::number(i);
+        ASSERT_EQ(::mkdir(t.path(n).constData(), 0755), 0);
+        made.insert(n);
+        if (i % 3 == 0)
+            t.file("file-" + QByteArray::number(i), 1);
+    }
+    LinuxFileSystem fs;
+    const auto names = List(fs, t.root());
+    EXPECT_EQ(names.size(), made.size());
+    EXPECT_EQ(std::set<QByteArray>(names.begin(), names.end()), made);
+    EXPECT_EQ(List(fs, t.root()), names);
+    EXPECT_EQ(Size(fs, t.root()), 834);
+}
+
 TEST(LinuxFileSystem, FailureNumbersForFoldersAndFiles)
 {
     TempTree t;
