@@ -21,6 +21,8 @@ struct ReadControl {
 // Opens a regular file for reading (O_NOFOLLOW when `noFollow`); -1 for
 // anything else. `st` describes the open file.
 int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st);
+// The same for a name in the folder open as `dirFd`, never following a link.
+int OpenRegularAt(int dirFd, const char *name, struct stat &st);
 
 // Checksum and hash of the `size` bytes of `fd`; unreadable when the file is
 // shorter, a read fails or the reading is cancelled. `allocated` (the bytes

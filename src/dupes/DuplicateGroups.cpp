@@ -3,8 +3,11 @@
 #include "dupes/ContentReader.h"
 #include "dupes/FileChecksum.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <condition_variable>
 #include <map>
 #include <unordered_map>
@@ -48,6 +51,9 @@ void SortBySize(FileCollection &files)
 
 namespace {
 
+constexpr int kFewUnits = 4;
+constexpr int64_t kSmallFile = 64 * 1024;
+
 using Digest = std::array<uint64_t, 2>;
 struct DigestHash {
     size_t operator()(const Digest &d) const { return size_t(d[0] ^ (d[1] * 0x9E3779B97F4A7C15ull)); }
@@ -59,12 +65,14 @@ struct Unit {
     int64_t size = 0;
     uint64_t dev = 0, ino = 0;
     int firstRecord = 0;
+    int folderLength = 0; // of the first record's path, up to its last "/"
     int paths = 0;
     std::array<uint64_t, 2> prefix{};
     bool prefixRead = false;
     FileContent content;
     bool contentRead = false;
     bool pending = false; // scheduled but not finished (left so by a stop)
+    bool wholeAtOnce = false;
 };
 
 struct Run {
@@ -118,21 +126,62 @@ void RunJobs(size_t count, Job &&job, DupeHost *host, std::atomic<int64_t> &byte
         t.join();
 }
 
-bool OpenUnit(const FileRecord &rec, const Unit &u, int &fd, int64_t *allocated = nullptr)
+// Jobs of one folder go together, so that each folder is looked up once and
+// its files are opened relative to it rather than by their whole path.
+struct Batch {
+    size_t begin, end;
+};
+
+std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit> &units,
+                                 const std::vector<FileRecord> &r)
 {
-    struct stat st {};
-    fd = OpenRegular(rec.path, true, st);
-    if (fd < 0)
-        return false;
-    // The file must still be the one the walk saw.
-    if (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino) {
-        ::close(fd);
-        fd = -1;
-        return false;
+    auto folder = [&](int unit) {
+        const Unit &u = units[size_t(unit)];
+        return QByteArrayView(r[size_t(u.firstRecord)].path.constData(), u.folderLength);
+    };
+    std::vector<std::pair<int32_t, int>> keyed;
+    keyed.reserve(jobs.size());
+    for (int j : jobs)
+        keyed.emplace_back(r[size_t(units[size_t(j)].firstRecord)].folder, j);
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < jobs.size(); ++i)
+        jobs[i] = keyed[i].second;
+    std::vector<Batch> batches;
+    for (size_t i = 0; i < jobs.size();) {
+        size_t j = i + 1;
+        while (j < jobs.size() && j - i < 64 && keyed[j].first == keyed[i].first && folder(jobs[j]) == folder(jobs[i]))
+            ++j;
+        batches.push_back({i, j});
+        i = j;
     }
-    if (allocated)
-        *allocated = int64_t(st.st_blocks) * 512;
-    return true;
+    return batches;
+}
+
+// Runs `perUnit(unit, fd, allocated)` for every job of the batch whose file
+// can still be opened as the one the walk saw (fd -1 otherwise).
+template <typename PerUnit>
+void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &units,
+              const std::vector<FileRecord> &r, PerUnit &&perUnit)
+{
+    const Unit &head = units[size_t(jobs[b.begin])];
+    const QByteArray &first = r[size_t(head.firstRecord)].path;
+    const qsizetype cut = head.folderLength;
+    const int dir = OpenAnyPath(first.left(cut), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (size_t k = b.begin; k < b.end; ++k) {
+        Unit &u = units[size_t(jobs[k])];
+        struct stat st {};
+        int fd = dir < 0 ? -1 : OpenRegularAt(dir, r[size_t(u.firstRecord)].path.constData() + cut, st);
+        // The file must still be the one the walk saw.
+        if (fd >= 0 && (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+            ::close(fd);
+            fd = -1;
+        }
+        perUnit(u, fd, int64_t(st.st_blocks) * 512);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (dir >= 0)
+        ::close(dir);
 }
 
 } // namespace
@@ -168,6 +217,8 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
                     u.dev = rec.dev;
                     u.ino = rec.ino;
                     u.firstRecord = i;
+                    const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
+                    u.folderLength = slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
                     units.push_back(u);
                 }
                 unitOf[size_t(i)] = it->second;
@@ -190,28 +241,39 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     for (const Run &run : runs) {
         if (run.endUnit - run.firstUnit < 2)
             continue;
+        // A few small files of one size are usually copies, and reading one
+        // whole costs about what opening it twice does: read them at once.
+        const bool whole = run.endUnit - run.firstUnit <= kFewUnits && units[size_t(run.firstUnit)].size <= kSmallFile;
         for (int u = run.firstUnit; u < run.endUnit; ++u) {
+            Unit &unit = units[size_t(u)];
             jobs.push_back(u);
-            units[size_t(u)].pending = true;
-            total += std::min<int64_t>(units[size_t(u)].size, kPrefixBytes);
+            unit.pending = true;
+            unit.wholeAtOnce = whole;
+            total += whole ? unit.size : std::min<int64_t>(unit.size, kPrefixBytes);
         }
     }
+    std::vector<Batch> batches = BatchByFolder(jobs, units, r);
     RunJobs(
-        jobs.size(),
+        batches.size(),
         [&](size_t k) {
-            Unit &u = units[size_t(jobs[k])];
-            int fd;
-            if (OpenUnit(r[size_t(u.firstRecord)], u, fd)) {
-                FileContent whole;
-                u.prefixRead = ReadPrefix(fd, u.size, u.prefix, whole);
-                if (u.prefixRead && u.size <= kPrefixBytes) {
-                    u.content = whole;
+            ForBatch(batches[k], jobs, units, r, [&](Unit &u, int fd, int64_t allocated) {
+                if (u.wholeAtOnce) {
+                    if (fd >= 0)
+                        u.content = ReadContent(fd, u.size, ReadControl{}, allocated);
                     u.contentRead = true;
+                    bytesDone.fetch_add(u.size, std::memory_order_relaxed);
+                } else if (fd >= 0) {
+                    FileContent whole;
+                    u.prefixRead = ReadPrefix(fd, u.size, u.prefix, whole);
+                    if (u.prefixRead && u.size <= kPrefixBytes) {
+                        u.content = whole;
+                        u.contentRead = true;
+                    }
                 }
-                ::close(fd);
-            }
-            bytesDone.fetch_add(std::min<int64_t>(u.size, kPrefixBytes), std::memory_order_relaxed);
-            u.pending = false;
+                if (!u.wholeAtOnce)
+                    bytesDone.fetch_add(std::min<int64_t>(u.size, kPrefixBytes), std::memory_order_relaxed);
+                u.pending = false;
+            });
         },
         host, bytesDone, total, cancel);
 
@@ -239,20 +301,20 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
         }
     }
     const ReadControl control{&cancel, &bytesDone};
+    batches = BatchByFolder(jobs, units, r);
     RunJobs(
-        jobs.size(),
+        batches.size(),
         [&](size_t k) {
-            Unit &u = units[size_t(jobs[k])];
-            int fd;
-            int64_t allocated = -1;
-            if (OpenUnit(r[size_t(u.firstRecord)], u, fd, &allocated)) {
-                u.content = ReadContent(fd, u.size, control, allocated);
-                ::close(fd);
-            }
-            if (!cancel.load(std::memory_order_relaxed)) {
-                u.contentRead = true;
-                u.pending = false;
-            }
+            ForBatch(batches[k], jobs, units, r, [&](Unit &u, int fd, int64_t allocated) {
+                if (cancel.load(std::memory_order_relaxed))
+                    return;
+                if (fd >= 0)
+                    u.content = ReadContent(fd, u.size, control, allocated);
+                if (!cancel.load(std::memory_order_relaxed)) {
+                    u.contentRead = true;
+                    u.pending = false;
+                }
+            });
         },
         host, bytesDone, total, cancel);
 

@@ -333,6 +333,22 @@ bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileConte
     return true;
 }
 
+int OpenRegularAt(int dirFd, const char *name, struct stat &st)
+{
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::openat(dirFd, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(dirFd, name, flags);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 FileContent ReadFileContentFd(int fd, int64_t size)
 {
     return ReadContent(fd, size, ReadControl{});

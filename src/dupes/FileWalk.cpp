@@ -187,6 +187,7 @@ private:
 
     void walkOne(int dirFd, const QByteArray &path, QByteArray &lastFile)
     {
+        const int32_t folderSerial = folderSerial_++;
         std::vector<Entry> entries;
         const bool listed = dirFd >= 0 && ReadFolder(dirFd, entries);
 
@@ -251,7 +252,7 @@ private:
                     continue; // links, FIFOs, sockets, devices: never read
                 const ByteCount size = ByteCount::fromBytes(uint64_t(st.st_size));
                 if (collecting())
-                    collect(full, size, st);
+                    collect(full, size, st, folderSerial);
                 else
                     match(full, size, st);
             }
@@ -265,7 +266,7 @@ private:
         }
     }
 
-    void collect(const QByteArray &full, ByteCount size, const struct stat &st)
+    void collect(const QByteArray &full, ByteCount size, const struct stat &st, int32_t folder)
     {
         const bool take = host_.useMaxSize() == 0
                               ? size > host_.minSizeBytes()
@@ -277,6 +278,7 @@ private:
         r.size = size;
         r.dev = uint64_t(st.st_dev);
         r.ino = uint64_t(st.st_ino);
+        r.folder = folder;
         files_->append(std::move(r));
     }
 
@@ -292,6 +294,7 @@ private:
     bool matchAll_ = true;
     int32_t &entryCount_;
     int32_t &folderCount_;
+    int32_t folderSerial_ = 0;
 };
 
 void WalkFrom(DupeHost &host, FileCollection *files, QByteArray &path, const QByteArray &pattern,

@@ -24,6 +24,7 @@ struct FileRecord {
     ByteCount size;
     int32_t checksum = 0;
     uint64_t dev = 0, ino = 0;
+    int32_t folder = -1;  // serial number of its folder in the walk (-1: unknown)
     FileContent content;  // valid once `contentRead`
     bool contentRead = false;
 };
