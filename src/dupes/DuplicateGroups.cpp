@@ -24,29 +24,43 @@ bool SizeGreater(ByteCount a, ByteCount b)
 
 void SortBySize(FileCollection &files)
 {
+    // The gaps run over a light array of keys and positions; the records
+    // are put in the resulting order once at the end.
     std::vector<FileRecord> &r = files.records;
     const int lb = 0;
     const int ub = int(r.size()) - 1;
     const int n = ub - lb + 1;
     if (n <= 0)
         return;
+    struct Key {
+        ByteCount size;
+        int index;
+    };
+    std::vector<Key> k(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        k[size_t(i)] = {r[size_t(i)].size, i};
     int h = 0;
     while (h <= n)
         h = 3 * h + 1;
     do {
         h /= 3;
         for (int i = lb + h; i <= ub; ++i) {
-            FileRecord aside = std::move(r[size_t(i)]);
+            const Key aside = k[size_t(i)];
             int j = i;
-            while (SizeGreater(r[size_t(j - h)].size, aside.size)) {
-                r[size_t(j)] = std::move(r[size_t(j - h)]);
+            while (SizeGreater(k[size_t(j - h)].size, aside.size)) {
+                k[size_t(j)] = k[size_t(j - h)];
                 j -= h;
                 if (j - h < lb)
                     break;
             }
-            r[size_t(j)] = std::move(aside);
+            k[size_t(j)] = aside;
         }
     } while (h != 1);
+    std::vector<FileRecord> sorted;
+    sorted.reserve(r.size());
+    for (const Key &key : k)
+        sorted.push_back(std::move(r[size_t(key.index)]));
+    r = std::move(sorted);
 }
 
 namespace {

@@ -4,7 +4,12 @@
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <climits>
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,10 +31,10 @@ void FileCollection::reset()
 
 void FileCollection::append(FileRecord r)
 {
-    if (fileCount() >= capacity_) {
+    // The room is counted in steps of 10,000; the storage under it grows
+    // geometrically so that appending stays cheap for any count.
+    if (fileCount() >= capacity_)
         capacity_ += kGrowth;
-        records.reserve(size_t(capacity_));
-    }
     records.push_back(std::move(r));
 }
 
@@ -95,6 +100,7 @@ namespace {
 
 constexpr uint32_t kDirectoryBit = 16;
 constexpr int kMaxSubfolders = 32767; // the subfolder list counts in 16 bits
+constexpr size_t kAheadFrom = 32;     // fewer files are queried one by one
 
 struct Entry {
     QByteArray name;
@@ -137,6 +143,84 @@ void RaiseOpenLimit()
     }();
     (void)done;
 }
+
+// Helper threads that query the attributes of a folder's files ahead of the
+// file pass, which then takes them in order: the queries are most of the
+// walk's cost, and the results are used exactly as if made one by one.
+class StatPool {
+public:
+    static StatPool &instance()
+    {
+        static StatPool *pool = new StatPool; // its threads live as long as the process
+        return *pool;
+    }
+
+    // Runs fn(0..n-1) on the helpers and the calling thread; returns when all are done.
+    void run(size_t n, const std::function<void(size_t)> &fn)
+    {
+        if (helpers_ == 0) {
+            for (size_t i = 0; i < n; ++i)
+                fn(i);
+            return;
+        }
+        std::unique_lock<std::mutex> lock(m_);
+        fn_ = &fn;
+        count_ = n;
+        next_ = 0;
+        busy_ = helpers_;
+        ++generation_;
+        wake_.notify_all();
+        lock.unlock();
+        work();
+        lock.lock();
+        done_.wait(lock, [&] { return busy_ == 0; });
+        fn_ = nullptr;
+    }
+
+private:
+    StatPool()
+    {
+        const unsigned n = std::thread::hardware_concurrency();
+        helpers_ = n > 1 ? std::min(n - 1, 3u) : 0;
+        for (unsigned i = 0; i < helpers_; ++i)
+            std::thread([this] { loop(); }).detach();
+    }
+
+    void work()
+    {
+        for (size_t i; (i = next_.fetch_add(1)) < count_;)
+            (*fn_)(i);
+    }
+
+    void loop()
+    {
+        uint64_t seen = 0;
+        std::unique_lock<std::mutex> lock(m_);
+        for (;;) {
+            wake_.wait(lock, [&] { return generation_ != seen; });
+            seen = generation_;
+            lock.unlock();
+            work();
+            lock.lock();
+            if (--busy_ == 0)
+                done_.notify_one();
+        }
+    }
+
+    unsigned helpers_ = 0;
+    std::mutex m_;
+    std::condition_variable wake_, done_;
+    const std::function<void(size_t)> *fn_ = nullptr;
+    size_t count_ = 0;
+    std::atomic<size_t> next_{0};
+    unsigned busy_ = 0;
+    uint64_t generation_ = 0;
+};
+
+struct Attributes {
+    int error = -1; // -1 not queried yet, 0 queried, else errno
+    struct stat st {};
+};
 
 class Walker {
 public:
@@ -217,8 +301,23 @@ private:
         }
 
         // File pass.
+        std::vector<Attributes> ahead;
         if (listed) {
-            for (const Entry &e : entries) {
+            size_t wanted = 0;
+            for (const Entry &e : entries)
+                wanted += (e.type == DT_REG || e.type == DT_UNKNOWN) && matches(e.name);
+            if (wanted >= kAheadFrom) {
+                ahead.resize(entries.size());
+                StatPool::instance().run(entries.size(), [&](size_t i) {
+                    const Entry &e = entries[i];
+                    if ((e.type == DT_REG || e.type == DT_UNKNOWN) && !IsDotName(e.name) && matches(e.name))
+                        ahead[i].error = ::fstatat(dirFd, e.name.constData(), &ahead[i].st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+                });
+            }
+        }
+        if (listed) {
+            for (size_t index = 0; index < entries.size(); ++index) {
+                const Entry &e = entries[index];
                 if (!matches(e.name))
                     continue;
                 if (collecting() && !host_.scanRunning())
@@ -236,8 +335,15 @@ private:
                 struct stat st {};
                 bool statted = false;
                 if (e.type == DT_UNKNOWN || e.type == DT_REG) {
-                    if (::fstatat(dirFd, e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                        const VsError err = ErrorFromErrno(errno, true);
+                    int error = 0;
+                    if (!ahead.empty() && ahead[index].error >= 0) {
+                        error = ahead[index].error;
+                        st = ahead[index].st;
+                    } else if (::fstatat(dirFd, e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                        error = errno;
+                    }
+                    if (error != 0) {
+                        const VsError err = ErrorFromErrno(error, true);
                         if (Ignored(err.number))
                             continue; // a file that vanished or cannot be named adds nothing
                         throw err;
