@@ -111,10 +111,11 @@ for r in $(seq 1 "$rounds"); do
 done
 
 median() { grep "^$1 " "$work/times" | cut -d' ' -f2 | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+fastest() { grep "^$1 " "$work/times" | cut -d' ' -f2 | sort -g | head -1; }
 ours=$(median volumescope)
-printf "%-12s %9s %8s\n" tool "median s" "x ours"
+printf "%-12s %9s %8s %9s\n" tool "median s" "x ours" "best s"
 for t in "${tools[@]}"; do
   m=$(median "$t")
-  printf "%-12s %9.3f %8.2f\n" "$t" "$m" "$(echo "$m / $ours" | bc -l)"
+  printf "%-12s %9.3f %8.2f %9.3f\n" "$t" "$m" "$(echo "$m / $ours" | bc -l)" "$(fastest "$t")"
 done
 exit $status

@@ -3,6 +3,7 @@
 #include "dupes/ContentReader.h"
 #include "dupes/FileChecksum.h"
 
+#include <cerrno>
 #include <fcntl.h>
 
 #include <algorithm>
@@ -173,9 +174,18 @@ std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit>
 
 // Runs `perUnit(unit, fd, allocated)` for every job of the batch whose file
 // can still be opened as the one the walk saw (fd -1 otherwise).
+int OpenForPrefix(int dir, const char *name)
+{
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::openat(dir, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(dir, name, flags);
+    return fd;
+}
+
 template <typename PerUnit>
 void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &units,
-              const std::vector<FileRecord> &r, PerUnit &&perUnit)
+              const std::vector<FileRecord> &r, bool readsWhole, PerUnit &&perUnit)
 {
     const Unit &head = units[size_t(jobs[b.begin])];
     const QByteArray &first = r[size_t(head.firstRecord)].path;
@@ -183,10 +193,14 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
     const int dir = OpenAnyPath(first.left(cut), O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (size_t k = b.begin; k < b.end; ++k) {
         Unit &u = units[size_t(jobs[k])];
+        const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
         struct stat st {};
-        int fd = dir < 0 ? -1 : OpenRegularAt(dir, r[size_t(u.firstRecord)].path.constData() + cut, st);
-        // The file must still be the one the walk saw.
-        if (fd >= 0 && (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+        const char *name = r[size_t(u.firstRecord)].path.constData() + cut;
+        int fd = dir < 0 ? -1 : check ? OpenRegularAt(dir, name, st) : OpenForPrefix(dir, name);
+        // The file must still be the one the walk saw. (A first block only
+        // sorts out files; whatever is listed is checked when read whole.)
+        if (fd >= 0 && check
+            && (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
             ::close(fd);
             fd = -1;
         }
@@ -270,7 +284,7 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     RunJobs(
         batches.size(),
         [&](size_t k) {
-            ForBatch(batches[k], jobs, units, r, [&](Unit &u, int fd, int64_t allocated) {
+            ForBatch(batches[k], jobs, units, r, false, [&](Unit &u, int fd, int64_t allocated) {
                 if (u.wholeAtOnce) {
                     if (fd >= 0)
                         u.content = ReadContent(fd, u.size, ReadControl{}, allocated);
@@ -319,7 +333,7 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     RunJobs(
         batches.size(),
         [&](size_t k) {
-            ForBatch(batches[k], jobs, units, r, [&](Unit &u, int fd, int64_t allocated) {
+            ForBatch(batches[k], jobs, units, r, true, [&](Unit &u, int fd, int64_t allocated) {
                 if (cancel.load(std::memory_order_relaxed))
                     return;
                 if (fd >= 0)

@@ -158,7 +158,12 @@ public:
     // Runs fn(0..n-1) on the helpers and the calling thread; returns when all are done.
     void run(size_t n, const std::function<void(size_t)> &fn)
     {
-        if (helpers_ == 0) {
+        if (helpers_ == 0 || ::getpid() != owner_) { // a forked child has no helpers
+            for (size_t i = 0; i < n; ++i)
+                fn(i);
+            return;
+        }
+        if (n == 0) {
             for (size_t i = 0; i < n; ++i)
                 fn(i);
             return;
@@ -182,6 +187,7 @@ private:
     {
         const unsigned n = std::thread::hardware_concurrency();
         helpers_ = n > 1 ? std::min(n - 1, 3u) : 0;
+        owner_ = ::getpid();
         for (unsigned i = 0; i < helpers_; ++i)
             std::thread([this] { loop(); }).detach();
     }
@@ -208,6 +214,7 @@ private:
     }
 
     unsigned helpers_ = 0;
+    pid_t owner_ = 0;
     std::mutex m_;
     std::condition_variable wake_, done_;
     const std::function<void(size_t)> *fn_ = nullptr;
