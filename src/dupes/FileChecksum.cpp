@@ -13,9 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace vs {
 
@@ -25,10 +22,40 @@ constexpr uint64_t kFold = 0xFFFF;
 constexpr size_t kChunk = 256 * 1024; // stays in L2 between the copy and the sums
 constexpr size_t kHead = 4096;
 
+// The sum of the little-endian 16-bit words of `n` bytes (a multiple of 32),
+// reduced modulo 0xFFFF; 0 only when every byte is 0. Each 32-bit lane adds
+// its two words; lanes are emptied before they could overflow.
+__attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(const unsigned char *p, size_t n)
+{
+    typedef uint32_t Lanes __attribute__((vector_size(32)));
+    uint64_t total = 0;
+    bool any = false;
+    while (n > 0) {
+        const size_t block = std::min<size_t>(n, 8192 * 32);
+        Lanes acc = {};
+        for (size_t i = 0; i < block; i += 32) {
+            Lanes v;
+            std::memcpy(&v, p + i, 32);
+            acc += (v & 0xFFFF) + (v >> 16);
+        }
+        for (int k = 0; k < 8; ++k) {
+            total += acc[k];
+            any = any || acc[k] != 0;
+        }
+        p += block;
+        n -= block;
+    }
+    if (!any)
+        return 0;
+    total %= kFold;
+    return total == 0 ? kFold : total;
+}
+
 // One's-complement sum of little-endian 16-bit words. Since 2^16 = 1 modulo
 // 0xFFFF, the end-around-carry sum is the plain sum of all words modulo
 // 0xFFFF (kept apart from zero: a sum of non-zero words never folds to 0), so
-// the bytes can be added in any grouping: low bytes once, high bytes times 256.
+// the bytes can be added in any grouping: whole words or dwords, or low bytes
+// once and high bytes times 256.
 class WordSum {
 public:
     explicit WordSum(uint64_t limit) : limit_(limit) {}
@@ -49,27 +76,10 @@ public:
             ++p;
             --n;
         }
-        size_t i = 0;
-#if defined(__SSE2__)
-        {
-            const __m128i mask = _mm_set1_epi16(0x00FF);
-            const __m128i zero = _mm_setzero_si128();
-            __m128i accLo = zero, accHi = zero, accAny = zero;
-            for (; i + 16 <= n; i += 16) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-                accLo = _mm_add_epi64(accLo, _mm_sad_epu8(_mm_and_si128(v, mask), zero));
-                accHi = _mm_add_epi64(accHi, _mm_sad_epu8(_mm_srli_epi16(v, 8), zero));
-                accAny = _mm_or_si128(accAny, v);
-            }
-            uint64_t t[2];
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(t), accLo);
-            lo += t[0] + t[1];
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(t), accHi);
-            hi += t[0] + t[1];
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(t), accAny);
-            any_ |= t[0] | t[1];
-        }
-#endif
+        size_t i = n & ~size_t(31);
+        const uint64_t words = WordsOf32ByteBlocks(p, i);
+        lo += words; // a word's high byte already carries its weight 256 here
+        any_ |= words;
         for (; i + 1 < n; i += 2) {
             lo += p[i];
             hi += p[i + 1];
