@@ -8,16 +8,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const char *cmd = argc > 1 ? argv[1] : "";
-#ifdef VS_BENCH_SIZES
     if (std::strcmp(cmd, "sizes") == 0)
         return RunSizes(argc - 2, argv + 2);
-#endif
-#ifdef VS_BENCH_DUPES
     if (std::strcmp(cmd, "dupes") == 0)
         return RunDupes(argc - 2, argv + 2);
     if (std::strcmp(cmd, "checksum") == 0)
         return RunChecksum(argc - 2, argv + 2);
-#endif
     std::fprintf(stderr, "usage: volumescope-bench sizes DIR | dupes DIR | checksum FILE...\n");
     return 2;
 }

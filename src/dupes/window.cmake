@@ -6,12 +6,9 @@ add_library(vs_dupes STATIC
   ${CMAKE_CURRENT_LIST_DIR}/StatusPanel.cpp ${CMAKE_CURRENT_LIST_DIR}/StatusPanel.h
   ${CMAKE_CURRENT_LIST_DIR}/WindowIcon.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowIcon.h
 )
-target_link_libraries(vs_dupes PUBLIC vs_util)
+target_sources(vs_dupes PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Form2.cpp ${CMAKE_CURRENT_LIST_DIR}/Form2.h)
 # The window needs the drive and folder list boxes (vs_lists, defined in
 # src/app, which is added after this folder: the name is resolved when the
 # build is generated).
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/DirListBox.h AND TARGET vs_dupes_engine)
-  target_sources(vs_dupes PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Form2.cpp ${CMAKE_CURRENT_LIST_DIR}/Form2.h)
-  target_link_libraries(vs_dupes PUBLIC vs_dupes_engine vs_lists)
-endif()
+target_link_libraries(vs_dupes PUBLIC vs_dupes_engine vs_lists vs_util)

@@ -1,5 +1,3 @@
-set(VS_DUPES_WINDOW_TESTS ${CMAKE_CURRENT_LIST_DIR}/SizeRangeTest.cpp)
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/DirListBox.h AND TARGET vs_dupes_engine)
-  list(APPEND VS_DUPES_WINDOW_TESTS ${CMAKE_CURRENT_LIST_DIR}/Form2Test.cpp)
-endif()
-vs_add_test(test_dupes_window SOURCES ${VS_DUPES_WINDOW_TESTS} LIBS vs_dupes)
+vs_add_test(test_dupes_window
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SizeRangeTest.cpp ${CMAKE_CURRENT_LIST_DIR}/Form2Test.cpp
+  LIBS vs_dupes)
