@@ -223,27 +223,22 @@ void FolderScan::DrillDown()
             label1_->setText(QStringLiteral("Кол-во: ") + QString::number(listView1_->rowCount()) +
                              QLatin1Char('/') + QString::number(row + 1) + QStringLiteral("  <") + text +
                              QLatin1Char('>'));
-        try {
-            dir1_.openAt(listView1_->rowPath(row));
-        } catch (const VsError &e) {
-            if (e.number != kErrAccessDenied) {
-                showListingError(e);
-                return;
-            }
-            boxes_.show(window_, QStringLiteral("Нет доступа к выбранной папке!"), QStringLiteral("Доступ запрещен"),
-                        MessageBoxes::Icon::Exclamation);
-        }
-        dir1_.setToolTipText(DisplayPath(dir1_.openFolder()));
-        if (!autoScanOn())
-            StartOrStopScan();
+        openAndScan(listView1_->rowPath(row));
         return;
     }
 
     const QByteArray p = ParentFolder(currentFolder_);
     if (p == currentFolder_)
         return;
+    openAndScan(p);
+}
+
+void FolderScan::openAndScan(const QByteArray &folder)
+{
+    // A folder that may not be opened is reported and the unchanged folder
+    // is scanned again; any other failure ends the drill-down.
     try {
-        dir1_.openAt(p);
+        dir1_.openAt(folder);
     } catch (const VsError &e) {
         if (e.number != kErrAccessDenied) {
             showListingError(e);

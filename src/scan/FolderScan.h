@@ -71,6 +71,7 @@ private:
     bool passOver(const VsError &e);
     void showListingError(const VsError &e);
     bool autoScanOn() const;
+    void openAndScan(const QByteArray &folder);
 
     QPointer<QPushButton> command1_;
     QPointer<QProgressBar> progressBar1_;

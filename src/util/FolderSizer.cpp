@@ -1,5 +1,6 @@
 #include "FolderSizer.h"
 
+#include "Dirent.h"
 #include "Errors.h"
 
 #include <atomic>
@@ -22,14 +23,6 @@
 
 namespace vs {
 namespace {
-
-struct LinuxDirent64 {
-    uint64_t d_ino;
-    int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[];
-};
 
 constexpr size_t kBufferSize = 64 * 1024;
 // Folders the calling thread reads alone before it starts the pool: most
@@ -233,7 +226,7 @@ Pending *Walk::read(Worker &w, int fd)
         p = w.take();
         p->names.clear();
         for (;;) {
-            const long n = ::syscall(SYS_getdents64, fd, w.buffer.get(), kBufferSize);
+            const long n = ReadDirents(fd, w.buffer.get(), kBufferSize);
             if (n <= 0)
                 break; // the end, or a folder that cannot be read further
             for (long off = 0; off < n;) {

@@ -1,5 +1,6 @@
 #include "LinuxFileSystem.h"
 
+#include "Dirent.h"
 #include "Errors.h"
 #include "FolderSizer.h"
 
@@ -18,14 +19,6 @@
 
 namespace vs {
 namespace {
-
-struct LinuxDirent64 {
-    uint64_t d_ino;
-    int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[];
-};
 
 class LinuxFolderListing final : public FolderListing {
 public:
@@ -53,7 +46,7 @@ public:
             }
             if (ended_)
                 return false;
-            const long n = ::syscall(SYS_getdents64, fd_, buffer_.get(), kBufferSize);
+            const long n = ReadDirents(fd_, buffer_.get(), kBufferSize);
             if (n < 0)
                 throw ErrorFromErrno(errno);
             if (n == 0) {
