@@ -5,7 +5,8 @@
 // listed in alternating colours (cyan first). Two files are in one group only
 // when their contents are equal: equal size, equal checksum and equal
 // content hash. Only files that share their size with another collected file
-// are read, the first 4 KiB of each before the rest, each inode once.
+// are read, each inode once: the first 4 KiB of each before the rest (up to
+// four files of 64 KiB or less sharing a size are read whole at once).
 #pragma once
 
 #include "dupes/DupeHost.h"
