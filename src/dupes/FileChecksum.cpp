@@ -308,9 +308,10 @@ FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_
     return c;
 }
 
-int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st)
+// Keeps an open descriptor only when it is a regular file (O_NONBLOCK, used
+// so a FIFO cannot block the open, means nothing for one).
+static int KeepIfRegular(int fd, struct stat &st)
 {
-    const int fd = OpenForReading(path, noFollow);
     if (fd < 0)
         return -1;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -318,7 +319,12 @@ int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st)
         errno = EINVAL;
         return -1;
     }
-    return fd; // O_NONBLOCK means nothing for a regular file
+    return fd;
+}
+
+int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st)
+{
+    return KeepIfRegular(OpenForReading(path, noFollow), st);
 }
 
 bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileContent &whole)
@@ -349,14 +355,7 @@ int OpenRegularAt(int dirFd, const char *name, struct stat &st)
     int fd = ::openat(dirFd, name, flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
         fd = ::openat(dirFd, name, flags);
-    if (fd < 0)
-        return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return -1;
-    }
-    return fd;
+    return KeepIfRegular(fd, st);
 }
 
 FileContent ReadFileContentFd(int fd, int64_t size)

@@ -690,6 +690,11 @@ void Form2::showError(int number, const QString &text, const QString &title)
     services_.boxes.show(this, text, title, MessageBoxes::Icon::Exclamation);
 }
 
+void Form2::showScanError(const VsError &e)
+{
+    showError(e.number, QString::number(e.number) + e.description, QString::number(e.number));
+}
+
 void Form2::stepPicture(int image)
 {
     panels_[1]->setPicture(HourglassPicture(image));
@@ -750,12 +755,9 @@ void Form2::Command4_Click()
             panels_[1]->setPicture(HourglassPicture(kHourglassDoneFrame));
         }
     } catch (const VsError &e) {
-        services_.boxes.show(this, QString::number(e.number) + e.description, QString::number(e.number),
-                             MessageBoxes::Icon::Exclamation);
+        showScanError(e);
     } catch (const std::bad_alloc &) {
-        const VsError e = MakeError(kErrOutOfMemory);
-        services_.boxes.show(this, QString::number(e.number) + e.description, QString::number(e.number),
-                             MessageBoxes::Icon::Exclamation);
+        showScanError(MakeError(kErrOutOfMemory));
     }
     setPanel(2, ElapsedText(now() - start, UserDecimalSeparator()));
     setPanel(3, CountText(ListView1->topLevelItemCount()));

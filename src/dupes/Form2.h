@@ -13,6 +13,7 @@
 
 #include "dupes/DupeHost.h"
 #include "dupes/FileWalk.h"
+#include "util/Errors.h"
 
 #include <QWidget>
 #include <functional>
@@ -127,6 +128,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showScanError(const VsError &e);
     enum class Busy { None, TreeScan, OneFile };
 
     void buildControls();
