@@ -4,8 +4,8 @@
 // volumescope-bench checksum FILE...: "checksum<TAB>path" per file.
 #include "Commands.h"
 
-#include "dupes/DuplicateGroups.h"
-#include "dupes/FileChecksum.h"
+#include "dupes/engine/DuplicateGroups.h"
+#include "dupes/engine/FileChecksum.h"
 
 #include <QElapsedTimer>
 #include <cstdio>

@@ -3,7 +3,8 @@
 #include "Commands.h"
 
 #include "util/Errors.h"
-#include "util/LinuxFileSystem.h"
+#include "fs/LinuxFileSystem.h"
+#include "fs/Paths.h"
 
 #include <cstdio>
 #include <vector>

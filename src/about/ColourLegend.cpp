@@ -1,7 +1,7 @@
 #include "ColourLegend.h"
 
-#include "util/ImageList.h"
-#include "util/Twips.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #include "SeparatorLine.h"
 
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QPainter>
 

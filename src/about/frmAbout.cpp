@@ -3,7 +3,7 @@
 #include "ProgramIcon.h"
 #include "ColourLegend.h"
 #include "SeparatorLine.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>

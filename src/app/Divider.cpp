@@ -1,6 +1,6 @@
 #include "Divider.h"
 
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,16 +1,17 @@
 #include "Form1.h"
 
-#include "DirListBox.h"
+#include "widgets/DirListBox.h"
 #include "Divider.h"
-#include "DriveListBox.h"
-#include "DriveNavigator.h"
+#include "widgets/DriveListBox.h"
+#include "widgets/DriveNavigator.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
-#include "util/ImageList.h"
+#include "widgets/ImageList.h"
 #include "util/Services.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
+#include "fs/Paths.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,8 +2,8 @@
 #include "ProgramWindows.h"
 #include "about/ProgramIcon.h"
 #include "drives/MountTable.h"
-#include "util/LinuxFileSystem.h"
-#include "util/Services.h"
+#include "fs/LinuxFileSystem.h"
+#include "widgets/DesktopServices.h"
 
 #include <QApplication>
 #include <cstdio>

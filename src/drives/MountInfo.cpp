@@ -1,5 +1,6 @@
 #include "drives/MountInfo.h"
 
+#include <QList>
 #include <algorithm>
 #include <map>
 

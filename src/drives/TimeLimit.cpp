@@ -34,15 +34,5 @@ void ReleaseKey(const QByteArray &key)
     BusyKeys().erase(key);
 }
 
-bool OnInterfaceThread()
-{
-    auto *app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
-}
-
-void LetPaintsThrough()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
-}
 
 } // namespace vs::detail

@@ -12,6 +12,8 @@
 // input), so the window stays drawn.
 #pragma once
 
+#include "util/Services.h"
+
 #include <QByteArray>
 #include <chrono>
 #include <condition_variable>
@@ -31,8 +33,6 @@ namespace detail
 {
 bool ClaimKey(const QByteArray &key);
 void ReleaseKey(const QByteArray &key);
-bool OnInterfaceThread();
-void LetPaintsThrough();
 } // namespace detail
 
 template <class T> struct TimedJob {
@@ -90,7 +90,7 @@ std::vector<std::optional<T>> RunAllWithTimeLimit(std::vector<TimedJob<T>> jobs,
     }
 
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    const bool paint = detail::OnInterfaceThread();
+    const bool paint = OnInterfaceThread();
     std::unique_lock lock(state->mutex);
     while (state->pending > 0) {
         const auto now = std::chrono::steady_clock::now();
@@ -102,7 +102,7 @@ std::vector<std::optional<T>> RunAllWithTimeLimit(std::vector<TimedJob<T>> jobs,
         state->done.wait_for(lock, slice);
         if (paint && state->pending > 0) {
             lock.unlock();
-            detail::LetPaintsThrough();
+            LetPaintsThrough();
             lock.lock();
         }
     }

@@ -1,6 +1,6 @@
 #include "drives/UsageChart.h"
 
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QPainter>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "drives/MountInfo.h"
 #include "drives/UsageChart.h"
 #include "util/ByteCount.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -328,9 +328,9 @@ void frmSplash::open(const QString &drive1Text)
     QElapsedTimer appearing;
     appearing.start();
     while (windowHandle() && !windowHandle()->isExposed() && appearing.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        LetPaintsThrough(20);
     repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    LetPaintsThrough();
 
     FillDriveList();
     ShowDriveDetails(drive1Text);

@@ -1,11 +1,11 @@
 #include "Form2.h"
 
-#include "app/DirListBox.h"
-#include "app/DriveListBox.h"
-#include "app/DriveNavigator.h"
-#include "dupes/DuplicateGroups.h"
+#include "widgets/DirListBox.h"
+#include "widgets/DriveListBox.h"
+#include "widgets/DriveNavigator.h"
+#include "dupes/engine/DuplicateGroups.h"
 #include "dupes/Hourglass.h"
-#include "dupes/OneFileSearch.h"
+#include "dupes/engine/OneFileSearch.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
 #include "dupes/StatusTexts.h"
@@ -13,7 +13,8 @@
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
+#include "fs/Paths.h"
 
 #include <QAction>
 #include <QApplication>

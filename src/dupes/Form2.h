@@ -11,8 +11,8 @@
 // while the controls start afresh at every opening.
 #pragma once
 
-#include "dupes/DupeHost.h"
-#include "dupes/FileWalk.h"
+#include "dupes/engine/DupeHost.h"
+#include "dupes/engine/FileWalk.h"
 #include "util/Errors.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "Form4.h"
 
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "report/Cp1251.h"
 #include "report/ReportPreview.h"
-#include "util/Services.h"
+#include "widgets/DesktopServices.h"
 
 #include <QDir>
 #include <QFile>

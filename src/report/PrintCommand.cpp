@@ -1,6 +1,6 @@
 #include "PrintCommand.h"
 
-#include "util/Services.h"
+#include "widgets/DesktopServices.h"
 
 #include <QTreeWidget>
 

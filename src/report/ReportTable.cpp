@@ -1,6 +1,6 @@
 #include "ReportTable.h"
 
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QTreeWidget>
 

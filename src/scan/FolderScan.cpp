@@ -1,4 +1,5 @@
 #include "FolderScan.h"
+#include "fs/Paths.h"
 
 #include <QCheckBox>
 #include <QLabel>

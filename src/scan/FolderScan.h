@@ -7,7 +7,7 @@
 // over wherever it happens; any other failure is shown and ends the scan.
 #pragma once
 
-#include "FolderChooser.h"
+#include "widgets/FolderChooser.h"
 #include "ResultList.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"

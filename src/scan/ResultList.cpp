@@ -2,8 +2,9 @@
 
 #include "SizeBar.h"
 #include "util/FileSystem.h"
-#include "util/ImageList.h"
-#include "util/Twips.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
+#include "fs/Paths.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 // Every failure is a VsError with the program's error numbers.
 #pragma once
 
-#include "ByteCount.h"
+#include "util/ByteCount.h"
 
 #include <QByteArray>
 #include <memory>
@@ -33,12 +33,5 @@ public:
     // The file's full absolute path; throws VsError 53 when it names no file.
     virtual QByteArray filePath(const QByteArray &file) = 0;
 };
-
-// Appends "/" unless the path already ends with it.
-QByteArray WithTrailingSlash(const QByteArray &path);
-// Folder path plus a name, with exactly one "/" between them.
-QByteArray JoinPath(const QByteArray &folder, const QByteArray &name);
-// A path as the user sees it (locale decoding, undecodable bytes escaped by Qt).
-QString DisplayPath(const QByteArray &path);
 
 } // namespace vs

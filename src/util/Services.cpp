@@ -1,69 +1,35 @@
-#include "Services.h"
-
-#include "FileSystem.h"
+#include "util/Services.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFile>
-#include <QMessageBox>
-#include <QUrl>
+#include <QThread>
 
 namespace vs {
-
-QByteArray WithTrailingSlash(const QByteArray &path)
-{
-    return path.endsWith('/') ? path : path + '/';
-}
-
-QByteArray JoinPath(const QByteArray &folder, const QByteArray &name)
-{
-    return WithTrailingSlash(folder) + name;
-}
-
-QString DisplayPath(const QByteArray &path)
-{
-    return QFile::decodeName(path);
-}
-
-void DesktopShell::open(const QByteArray &path, QWidget *)
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path)));
-}
-
-void QtMessageBoxes::show(QWidget *parent, const QString &text, const QString &title, Icon icon)
-{
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-    case Icon::Information: qicon = QMessageBox::Information; break;
-    case Icon::Exclamation: qicon = QMessageBox::Warning; break;
-    case Icon::Critical: qicon = QMessageBox::Critical; break;
-    case Icon::Question: qicon = QMessageBox::Question; break;
-    }
-    QMessageBox box(qicon, title, text, QMessageBox::Ok, parent);
-    box.exec();
-}
 
 void EventLoopYield::yield()
 {
     QCoreApplication::processEvents();
 }
 
-Shell &DefaultShell()
-{
-    static DesktopShell shell;
-    return shell;
-}
-
-MessageBoxes &DefaultMessageBoxes()
-{
-    static QtMessageBoxes boxes;
-    return boxes;
-}
-
 EventYield &DefaultYield()
 {
     static EventLoopYield y;
     return y;
+}
+
+bool OnInterfaceThread()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    return app && app->inherits("QGuiApplication") && QThread::currentThread() == app->thread();
+}
+
+void LetPaintsThrough(int maxMilliseconds)
+{
+    constexpr auto kPaintsOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
+                                 | QEventLoop::X11ExcludeTimers;
+    if (maxMilliseconds > 0)
+        QCoreApplication::processEvents(kPaintsOnly, maxMilliseconds);
+    else
+        QCoreApplication::processEvents(kPaintsOnly);
 }
 
 } // namespace vs

@@ -33,25 +33,21 @@ public:
     virtual void yield() = 0;
 };
 
-// The real services.
-class DesktopShell final : public Shell {
-public:
-    void open(const QByteArray &path, QWidget *owner) override;
-};
-
-class QtMessageBoxes final : public MessageBoxes {
-public:
-    void show(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
-};
-
+// The real yield: QCoreApplication::processEvents(). The real shell and
+// message boxes need widgets and live in widgets/DesktopServices.h.
 class EventLoopYield final : public EventYield {
 public:
     void yield() override;
 };
 
-// Process-wide defaults the windows use unless a test injects others.
-Shell &DefaultShell();
-MessageBoxes &DefaultMessageBoxes();
+// The yield the windows use unless a test injects another.
 EventYield &DefaultYield();
+
+// True on the thread of a GUI application's event loop, where a wait for a
+// worker should keep the windows painted.
+bool OnInterfaceThread();
+// The one paint-only wait: lets pending paint events run while user input,
+// socket notifiers and timers wait for the program's own yields.
+void LetPaintsThrough(int maxMilliseconds = 0);
 
 } // namespace vs

@@ -2,8 +2,8 @@
 #include "about/ColourLegend.h"
 #include "about/SeparatorLine.h"
 #include "about/frmAbout.h"
-#include "util/ImageList.h"
-#include "util/Twips.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
-#include "FakeMountTable.h"
-#include "app/DirListBox.h"
+#include "support/FakeMountTable.h"
+#include "widgets/DirListBox.h"
 #include "app/Divider.h"
-#include "app/DriveListBox.h"
+#include "widgets/DriveListBox.h"
 #include "app/Form1.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "support/Fakes.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QSignalSpy>
 #include <QTest>

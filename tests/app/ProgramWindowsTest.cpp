@@ -1,4 +1,4 @@
-#include "FakeMountTable.h"
+#include "support/FakeMountTable.h"
 #include "about/frmAbout.h"
 #include "app/Form1.h"
 #include "app/ProgramWindows.h"

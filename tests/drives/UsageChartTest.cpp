@@ -1,5 +1,5 @@
 #include "drives/UsageChart.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <gtest/gtest.h>
 

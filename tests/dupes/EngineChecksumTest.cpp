@@ -1,7 +1,7 @@
 // The image checksum of the CRC column: crafted files with known values, a
 // word-by-word reference on random contents (dense and sparse), images with
 // stored fields, and real images from Debian's MinGW runtime package.
-#include "dupes/FileChecksum.h"
+#include "dupes/engine/FileChecksum.h"
 #include "support/TempTree.h"
 
 #include <QDirIterator>

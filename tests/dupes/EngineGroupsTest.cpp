@@ -2,8 +2,8 @@
 // colours of groups, confirmation by contents, hard links, files that change
 // or vanish, and a scan stopped midway.
 #include "EngineTestHost.h"
-#include "dupes/DuplicateGroups.h"
-#include "dupes/FileChecksum.h"
+#include "dupes/engine/DuplicateGroups.h"
+#include "dupes/engine/FileChecksum.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>

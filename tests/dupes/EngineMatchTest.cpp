@@ -1,9 +1,9 @@
 // The one-file search: taking the chosen file and the rows the matching walk
 // lists for it.
 #include "EngineTestHost.h"
-#include "dupes/FileChecksum.h"
-#include "dupes/FileWalk.h"
-#include "dupes/OneFileSearch.h"
+#include "dupes/engine/FileChecksum.h"
+#include "dupes/engine/FileWalk.h"
+#include "dupes/engine/OneFileSearch.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
 

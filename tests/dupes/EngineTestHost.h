@@ -2,7 +2,7 @@
 // tells it and runs test code at a chosen yield.
 #pragma once
 
-#include "dupes/DupeHost.h"
+#include "dupes/engine/DupeHost.h"
 
 #include <QByteArray>
 #include <dirent.h>

@@ -1,7 +1,7 @@
 // The two folder walks on real trees: order, counters, yields, stops, the
 // size range, growth of the collection, odd entries and the error policy.
 #include "EngineTestHost.h"
-#include "dupes/FileWalk.h"
+#include "dupes/engine/FileWalk.h"
 #include "support/TempTree.h"
 #include "util/FileSystem.h"
 

@@ -2,19 +2,19 @@
 // engine over real temporary trees. Clicks "during" a search are made from
 // the yield hook, which runs inside the search exactly where the event loop
 // would deliver them.
-#include "dupes/FileChecksum.h"
+#include "dupes/engine/FileChecksum.h"
 #include "dupes/Form2.h"
 #include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
 #include "drives/MountTable.h"
-#include "scan/FolderChooser.h"
+#include "widgets/FolderChooser.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
-#include "util/LinuxFileSystem.h"
+#include "fs/LinuxFileSystem.h"
 #include "util/Services.h"
-#include "util/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "scan/ResultList.h"
-#include "util/ImageList.h"
-#include "util/Twips.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 #include "ScanTestSupport.h"
 
 #include <QHeaderView>

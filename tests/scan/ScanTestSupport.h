@@ -2,11 +2,12 @@
 // file system, the yield and the message boxes.
 #pragma once
 
-#include "scan/FolderChooser.h"
+#include "widgets/FolderChooser.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "support/Fakes.h"
 #include "util/Errors.h"
+#include "fs/Paths.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,0 +1,1 @@
+// Carries the precompiled Qt Widgets header that window targets reuse.

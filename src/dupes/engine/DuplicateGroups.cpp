@@ -1,0 +1,423 @@
+#include "dupes/engine/DuplicateGroups.h"
+
+#include "dupes/engine/ContentReader.h"
+#include "dupes/engine/FileChecksum.h"
+
+#include <cerrno>
+#include <fcntl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <condition_variable>
+#include <map>
+#include <unordered_map>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace vs {
+
+bool SizeGreater(ByteCount a, ByteCount b)
+{
+    return a.scaled() > b.scaled();
+}
+
+void SortBySize(FileCollection &files)
+{
+    // The gaps run over a light array of keys and positions; the records
+    // are put in the resulting order once at the end.
+    std::vector<FileRecord> &r = files.records;
+    const int lb = 0;
+    const int ub = int(r.size()) - 1;
+    const int n = ub - lb + 1;
+    if (n <= 0)
+        return;
+    struct Key {
+        ByteCount size;
+        int index;
+    };
+    std::vector<Key> k(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        k[size_t(i)] = {r[size_t(i)].size, i};
+    int h = 0;
+    while (h <= n)
+        h = 3 * h + 1;
+    do {
+        h /= 3;
+        for (int i = lb + h; i <= ub; ++i) {
+            const Key aside = k[size_t(i)];
+            int j = i;
+            while (SizeGreater(k[size_t(j - h)].size, aside.size)) {
+                k[size_t(j)] = k[size_t(j - h)];
+                j -= h;
+                if (j - h < lb)
+                    break;
+            }
+            k[size_t(j)] = aside;
+        }
+    } while (h != 1);
+    std::vector<FileRecord> sorted;
+    sorted.reserve(r.size());
+    for (const Key &key : k)
+        sorted.push_back(std::move(r[size_t(key.index)]));
+    r = std::move(sorted);
+}
+
+namespace {
+
+constexpr int kFewUnits = 4;
+constexpr int64_t kSmallFile = 64 * 1024;
+
+using Digest = std::array<uint64_t, 2>;
+struct DigestHash {
+    size_t operator()(const Digest &d) const { return size_t(d[0] ^ (d[1] * 0x9E3779B97F4A7C15ull)); }
+};
+
+// One inode among the files that share a size with another collected file:
+// hard links are read once through it.
+struct Unit {
+    int64_t size = 0;
+    uint64_t dev = 0, ino = 0;
+    int firstRecord = 0;
+    int folderLength = 0; // of the first record's path, up to its last "/"
+    int paths = 0;
+    std::array<uint64_t, 2> prefix{};
+    bool prefixRead = false;
+    FileContent content;
+    bool contentRead = false;
+    bool pending = false; // scheduled but not finished (left so by a stop)
+    bool wholeAtOnce = false;
+};
+
+struct Run {
+    int begin, end; // records [begin, end)
+    int firstUnit, endUnit;
+};
+
+// Runs `count` jobs on worker threads; the calling thread only reports
+// progress to the host and passes on its wish to stop.
+template <typename Job>
+void RunJobs(size_t count, Job &&job, DupeHost *host, std::atomic<int64_t> &bytesDone, int64_t bytesTotal,
+             std::atomic<bool> &cancel)
+{
+    if (count == 0 || cancel.load())
+        return;
+    const size_t threads = std::max<size_t>(1, std::min<size_t>(std::thread::hardware_concurrency(), count));
+    std::atomic<size_t> next{0};
+    std::mutex m;
+    std::condition_variable cv;
+    size_t finished = 0;
+    std::vector<std::thread> pool;
+    pool.reserve(threads);
+    for (size_t t = 0; t < threads; ++t) {
+        pool.emplace_back([&] {
+            for (;;) {
+                if (cancel.load(std::memory_order_relaxed))
+                    break;
+                const size_t i = next.fetch_add(1);
+                if (i >= count)
+                    break;
+                job(i);
+            }
+            std::lock_guard<std::mutex> lock(m);
+            ++finished;
+            cv.notify_one();
+        });
+    }
+    {
+        std::unique_lock<std::mutex> lock(m);
+        while (finished < threads) {
+            cv.wait_for(lock, std::chrono::milliseconds(40));
+            if (host && finished < threads) {
+                lock.unlock();
+                if (!host->contentProgress(bytesDone.load(), bytesTotal))
+                    cancel.store(true);
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread &t : pool)
+        t.join();
+}
+
+// Jobs of one folder go together, so that each folder is looked up once and
+// its files are opened relative to it rather than by their whole path.
+struct Batch {
+    size_t begin, end;
+};
+
+std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit> &units,
+                                 const std::vector<FileRecord> &r)
+{
+    auto folder = [&](int unit) {
+        const Unit &u = units[size_t(unit)];
+        return QByteArrayView(r[size_t(u.firstRecord)].path.constData(), u.folderLength);
+    };
+    std::vector<std::pair<int32_t, int>> keyed;
+    keyed.reserve(jobs.size());
+    for (int j : jobs)
+        keyed.emplace_back(r[size_t(units[size_t(j)].firstRecord)].folder, j);
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < jobs.size(); ++i)
+        jobs[i] = keyed[i].second;
+    std::vector<Batch> batches;
+    for (size_t i = 0; i < jobs.size();) {
+        size_t j = i + 1;
+        while (j < jobs.size() && j - i < 64 && keyed[j].first == keyed[i].first && folder(jobs[j]) == folder(jobs[i]))
+            ++j;
+        batches.push_back({i, j});
+        i = j;
+    }
+    return batches;
+}
+
+// Runs `perUnit(unit, fd, allocated)` for every job of the batch whose file
+// can still be opened as the one the walk saw (fd -1 otherwise).
+int OpenForPrefix(int dir, const char *name)
+{
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::openat(dir, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(dir, name, flags);
+    return fd;
+}
+
+template <typename PerUnit>
+void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &units,
+              const std::vector<FileRecord> &r, bool readsWhole, PerUnit &&perUnit)
+{
+    const Unit &head = units[size_t(jobs[b.begin])];
+    const QByteArray &first = r[size_t(head.firstRecord)].path;
+    const qsizetype cut = head.folderLength;
+    const int dir = OpenAnyPath(first.left(cut), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (size_t k = b.begin; k < b.end; ++k) {
+        Unit &u = units[size_t(jobs[k])];
+        const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
+        struct stat st {};
+        const char *name = r[size_t(u.firstRecord)].path.constData() + cut;
+        int fd = dir < 0 ? -1 : check ? OpenRegularAt(dir, name, st) : OpenForPrefix(dir, name);
+        // The file must still be the one the walk saw. (A first block only
+        // sorts out files; whatever is listed is checked when read whole.)
+        if (fd >= 0 && check
+            && (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+            ::close(fd);
+            fd = -1;
+        }
+        perUnit(u, fd, int64_t(st.st_blocks) * 512);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (dir >= 0)
+        ::close(dir);
+}
+
+} // namespace
+
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
+{
+    std::vector<FileRecord> &r = files.records;
+    std::vector<DupeRow> rows;
+    const int count = int(r.size());
+    if (count < 1)
+        return rows;
+
+    // Runs of equal size with at least two entries, and their inodes.
+    std::vector<Run> runs;
+    std::vector<Unit> units;
+    std::vector<int> unitOf(size_t(count), -1);
+    for (int begin = 0; begin < count;) {
+        int end = begin + 1;
+        while (end < count && r[size_t(end)].size == r[size_t(begin)].size)
+            ++end;
+        if (end - begin >= 2) {
+            Run run{begin, end, int(units.size()), 0};
+            std::map<std::pair<uint64_t, uint64_t>, int> seen;
+            for (int i = begin; i < end; ++i) {
+                const FileRecord &rec = r[size_t(i)];
+                // An entry without a known inode is an inode of its own.
+                auto [it, fresh] = rec.ino != 0
+                                       ? seen.try_emplace({rec.dev, rec.ino}, int(units.size()))
+                                       : seen.try_emplace({~uint64_t(0), uint64_t(i)}, int(units.size()));
+                if (fresh) {
+                    Unit u;
+                    u.size = rec.size.bytes();
+                    u.dev = rec.dev;
+                    u.ino = rec.ino;
+                    u.firstRecord = i;
+                    const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
+                    u.folderLength = slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
+                    units.push_back(u);
+                }
+                unitOf[size_t(i)] = it->second;
+                ++units[size_t(it->second)].paths;
+            }
+            run.endUnit = int(units.size());
+            runs.push_back(run);
+        }
+        begin = end;
+    }
+
+    std::atomic<bool> cancel{false};
+    std::atomic<int64_t> bytesDone{0};
+
+    // First the opening block of every inode that shares its size with
+    // another inode: for small files that is all of it, for the rest it
+    // usually tells them apart without reading further.
+    std::vector<int> jobs;
+    int64_t total = 0;
+    for (const Run &run : runs) {
+        if (run.endUnit - run.firstUnit < 2)
+            continue;
+        // A few small files of one size are usually copies, and reading one
+        // whole costs about what opening it twice does: read them at once.
+        const bool whole = run.endUnit - run.firstUnit <= kFewUnits && units[size_t(run.firstUnit)].size <= kSmallFile;
+        for (int u = run.firstUnit; u < run.endUnit; ++u) {
+            Unit &unit = units[size_t(u)];
+            jobs.push_back(u);
+            unit.pending = true;
+            unit.wholeAtOnce = whole;
+            total += whole ? unit.size : std::min<int64_t>(unit.size, kPrefixBytes);
+        }
+    }
+    std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    RunJobs(
+        batches.size(),
+        [&](size_t k) {
+            ForBatch(batches[k], jobs, units, r, false, [&](Unit &u, int fd, int64_t allocated) {
+                if (u.wholeAtOnce) {
+                    if (fd >= 0)
+                        u.content = ReadContent(fd, u.size, ReadControl{}, allocated);
+                    u.contentRead = true;
+                    bytesDone.fetch_add(u.size, std::memory_order_relaxed);
+                } else if (fd >= 0) {
+                    FileContent whole;
+                    u.prefixRead = ReadPrefix(fd, u.size, u.prefix, whole);
+                    if (u.prefixRead && u.size <= kPrefixBytes) {
+                        u.content = whole;
+                        u.contentRead = true;
+                    }
+                }
+                if (!u.wholeAtOnce)
+                    bytesDone.fetch_add(std::min<int64_t>(u.size, kPrefixBytes), std::memory_order_relaxed);
+                u.pending = false;
+            });
+        },
+        host, bytesDone, total, cancel);
+
+    // Then whole files, only where the opening block leaves a doubt (or
+    // where hard links make one inode a group of its own).
+    jobs.clear();
+    total = 0;
+    bytesDone = 0;
+    std::unordered_map<Digest, int, DigestHash> prefixCount;
+    for (const Run &run : runs) {
+        prefixCount.clear();
+        for (int a = run.firstUnit; a < run.endUnit; ++a)
+            if (units[size_t(a)].prefixRead)
+                ++prefixCount[units[size_t(a)].prefix];
+        for (int a = run.firstUnit; a < run.endUnit; ++a) {
+            Unit &u = units[size_t(a)];
+            if (u.contentRead || u.pending)
+                continue;
+            const bool doubt = u.paths >= 2 || (u.prefixRead && prefixCount[u.prefix] >= 2);
+            if (doubt) {
+                jobs.push_back(a);
+                u.pending = true;
+                total += u.size;
+            }
+        }
+    }
+    const ReadControl control{&cancel, &bytesDone};
+    batches = BatchByFolder(jobs, units, r);
+    RunJobs(
+        batches.size(),
+        [&](size_t k) {
+            ForBatch(batches[k], jobs, units, r, true, [&](Unit &u, int fd, int64_t allocated) {
+                if (cancel.load(std::memory_order_relaxed))
+                    return;
+                if (fd >= 0)
+                    u.content = ReadContent(fd, u.size, control, allocated);
+                if (!cancel.load(std::memory_order_relaxed)) {
+                    u.contentRead = true;
+                    u.pending = false;
+                }
+            });
+        },
+        host, bytesDone, total, cancel);
+
+    for (int i = 0; i < count; ++i) {
+        const int u = unitOf[size_t(i)];
+        if (u >= 0 && units[size_t(u)].contentRead) {
+            r[size_t(i)].content = units[size_t(u)].content;
+            r[size_t(i)].contentRead = true;
+            r[size_t(i)].checksum = units[size_t(u)].content.checksum;
+        }
+    }
+
+    // Groups in the order of their first member in the sorted collection.
+    bool colourToggle = false;
+    std::vector<char> grouped(size_t(count), 0);
+    std::vector<int> members;
+    std::unordered_map<Digest, std::vector<int>, DigestHash> byContent;
+    for (const Run &run : runs) {
+        bool stopped = false;
+        for (int u = run.firstUnit; u < run.endUnit; ++u)
+            stopped = stopped || units[size_t(u)].pending;
+        if (stopped)
+            continue; // a stop left this size half read: nothing is claimed for it
+        // Members of each content, in sorted order; unreadable files stay alone.
+        byContent.clear();
+        for (int b = run.begin; b < run.end; ++b) {
+            const FileRecord &rec = r[size_t(b)];
+            if (rec.contentRead && rec.content.readable)
+                byContent[rec.content.digest].push_back(b);
+        }
+        for (int a = run.begin; a < run.end - 1; ++a) {
+            if (grouped[size_t(a)])
+                continue;
+            grouped[size_t(a)] = 1;
+            members.assign(1, a);
+            const FileRecord &first = r[size_t(a)];
+            if (first.contentRead && first.content.readable) {
+                for (int b : byContent[first.content.digest]) {
+                    const FileRecord &other = r[size_t(b)];
+                    if (b > a && !grouped[size_t(b)] && first.content.sameAs(other.content)) {
+                        grouped[size_t(b)] = 1;
+                        members.push_back(b);
+                    }
+                }
+            }
+            if (members.size() < 2)
+                continue;
+            uint32_t colour;
+            if (colourToggle) {
+                colour = kDupeYellow;
+                colourToggle = false;
+            } else {
+                colourToggle = true;
+                colour = kDupeCyan;
+            }
+            for (int m : members) {
+                const FileRecord &rec = r[size_t(m)];
+                rows.push_back(DupeRow{rec.path, rec.size, rec.checksum, colour, QString()});
+            }
+        }
+    }
+    return rows;
+}
+
+std::vector<DupeRow> ScanTreeForDuplicates(DupeHost &host, FileCollection &files, const QByteArray &folder)
+{
+    files.reset();
+    QByteArray path = folder;
+    int32_t entryCount = 0, folderCount = 0;
+    FindFilesAPI_all(host, files, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
+    if (files.fileCount() == 0)
+        return {};
+    files.trim();
+    SortBySize(files);
+    return ListDuplicateGroups(files, &host);
+}
+
+} // namespace vs

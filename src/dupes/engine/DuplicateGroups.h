@@ -1,0 +1,35 @@
+// Grouping of the collected files into duplicate groups.
+//
+// The collection is Shell-sorted by size; within each run of equal size the
+// entries are grouped, each group in the order of its first member, and
+// listed in alternating colours (cyan first). Two files are in one group only
+// when their contents are equal: equal size, equal checksum and equal
+// content hash. Only files that share their size with another collected file
+// are read, each inode once: the first 4 KiB of each before the rest (up to
+// four files of 64 KiB or less sharing a size are read whole at once).
+#pragma once
+
+#include "dupes/engine/DupeHost.h"
+#include "dupes/engine/FileWalk.h"
+
+#include <vector>
+
+namespace vs {
+
+// a > b, as the stored 64-bit values.
+bool SizeGreater(ByteCount a, ByteCount b);
+
+// Shell sort (gaps 1, 4, 13, 40, ...) of entries 1..fileCount by size; the
+// order of equal sizes is the one these gaps produce (not the walk order).
+void SortBySize(FileCollection &files);
+
+// Reads what must be read (with worker threads; the host only hears
+// contentProgress on this thread) and returns the rows of every group of two
+// or more, in list order. Requires a sorted collection; empty for none.
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host = nullptr);
+
+// The whole tree scan without the window: reset, walk, trim, sort, list.
+std::vector<DupeRow> ScanTreeForDuplicates(DupeHost &host, FileCollection &files,
+                                           const QByteArray &folder);
+
+} // namespace vs

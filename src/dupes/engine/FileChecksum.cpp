@@ -1,0 +1,387 @@
+#include "dupes/engine/FileChecksum.h"
+
+#include "dupes/engine/ContentReader.h"
+#include "dupes/engine/FileWalk.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+
+namespace vs {
+
+namespace {
+
+constexpr uint64_t kFold = 0xFFFF;
+constexpr size_t kChunk = 256 * 1024; // stays in L2 between the copy and the sums
+constexpr size_t kHead = 4096;
+
+// The sum of the little-endian 16-bit words of `n` bytes (a multiple of 32),
+// reduced modulo 0xFFFF; 0 only when every byte is 0. Each 32-bit lane adds
+// its two words; lanes are emptied before they could overflow.
+__attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(const unsigned char *p, size_t n)
+{
+    typedef uint32_t Lanes __attribute__((vector_size(32)));
+    uint64_t total = 0;
+    bool any = false;
+    while (n > 0) {
+        const size_t block = std::min<size_t>(n, 8192 * 32);
+        Lanes acc = {};
+        for (size_t i = 0; i < block; i += 32) {
+            Lanes v;
+            std::memcpy(&v, p + i, 32);
+            acc += (v & 0xFFFF) + (v >> 16);
+        }
+        for (int k = 0; k < 8; ++k) {
+            total += acc[k];
+            any = any || acc[k] != 0;
+        }
+        p += block;
+        n -= block;
+    }
+    if (!any)
+        return 0;
+    total %= kFold;
+    return total == 0 ? kFold : total;
+}
+
+// One's-complement sum of little-endian 16-bit words. Since 2^16 = 1 modulo
+// 0xFFFF, the end-around-carry sum is the plain sum of all words modulo
+// 0xFFFF (kept apart from zero: a sum of non-zero words never folds to 0), so
+// the bytes can be added in any grouping: whole words or dwords, or low bytes
+// once and high bytes times 256.
+class WordSum {
+public:
+    explicit WordSum(uint64_t limit) : limit_(limit) {}
+
+    // Adds bytes found at file offset `offset`; bytes at or past the limit
+    // (the length modulo 2^32) are not summed.
+    void add(uint64_t offset, const unsigned char *p, size_t n)
+    {
+        if (offset >= limit_)
+            return;
+        n = size_t(std::min<uint64_t>(n, limit_ - offset));
+        if (n == 0)
+            return;
+        uint64_t lo = 0, hi = 0;
+        if (offset & 1) {
+            hi += p[0];
+            any_ |= p[0];
+            ++p;
+            --n;
+        }
+        size_t i = n & ~size_t(31);
+        const uint64_t words = WordsOf32ByteBlocks(p, i);
+        lo += words; // a word's high byte already carries its weight 256 here
+        any_ |= words;
+        for (; i + 1 < n; i += 2) {
+            lo += p[i];
+            hi += p[i + 1];
+            any_ |= p[i] | p[i + 1];
+        }
+        if (i < n) {
+            lo += p[i];
+            any_ |= p[i];
+        }
+        mod_ = (mod_ + lo % kFold + (hi % kFold) * 256) % kFold;
+    }
+
+    uint32_t value() const
+    {
+        if (!any_)
+            return 0;
+        return mod_ == 0 ? uint32_t(kFold) : uint32_t(mod_);
+    }
+
+private:
+    uint64_t limit_;
+    uint64_t mod_ = 0;
+    uint64_t any_ = 0;
+};
+
+uint32_t Le32(const unsigned char *b)
+{
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+// Reads `n` bytes at `pos` of the image view (bytes past `length` are 0).
+template <typename Fetch>
+void ViewBytes(uint64_t length, uint64_t pos, unsigned char *out, size_t n, Fetch &&fetch)
+{
+    std::memset(out, 0, n);
+    if (pos >= length)
+        return;
+    const size_t have = size_t(std::min<uint64_t>(n, length - pos));
+    fetch(pos, out, have);
+}
+
+// The stored checksum field when the view is an executable image.
+template <typename Fetch>
+bool ImageField(uint64_t length, Fetch &&fetch, uint32_t &stored)
+{
+    unsigned char b[4];
+    ViewBytes(length, 0, b, 2, fetch);
+    if (b[0] != 'M' || b[1] != 'Z')
+        return false;
+    ViewBytes(length, 0x3C, b, 4, fetch);
+    const int32_t e = int32_t(Le32(b));
+    if (e < 0 || e >= 256 * 1024 * 1024)
+        return false;
+    ViewBytes(length, uint64_t(e), b, 4, fetch);
+    if (std::memcmp(b, "PE\0\0", 4) != 0)
+        return false;
+    ViewBytes(length, uint64_t(e) + 24, b, 2, fetch);
+    const uint32_t magic = uint32_t(b[0]) | uint32_t(b[1]) << 8;
+    if (magic != 0x10B && magic != 0x20B)
+        return false;
+    ViewBytes(length, uint64_t(e) + 88, b, 4, fetch);
+    stored = Le32(b);
+    return true;
+}
+
+uint32_t SubtractWord(uint32_t s, uint32_t w)
+{
+    return s >= w ? s - w : s - w + uint32_t(kFold);
+}
+
+template <typename Fetch>
+int32_t FinishChecksum(uint32_t sum, uint64_t size, Fetch &&fetch)
+{
+    const uint64_t length = size & 0xFFFFFFFFull;
+    uint32_t stored = 0;
+    if (ImageField(length, fetch, stored)) {
+        sum = SubtractWord(sum, stored & 0xFFFF);
+        sum = SubtractWord(sum, stored >> 16);
+    }
+    return int32_t(uint32_t(sum + uint32_t(length)));
+}
+
+int OpenForReading(const QByteArray &path, bool noFollow)
+{
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is dropped below once
+    // the file is known to be regular (where it means nothing anyway).
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
+    int fd = OpenAnyPath(path, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = OpenAnyPath(path, flags);
+    return fd;
+}
+
+const char *ZeroBlock()
+{
+    static const std::vector<char> zeros(kChunk, 0);
+    return zeros.data();
+}
+
+} // namespace
+
+bool StoredImageChecksum(const char *data, size_t size, uint32_t &stored)
+{
+    const uint64_t length = uint64_t(size) & 0xFFFFFFFFull;
+    return ImageField(length,
+                      [&](uint64_t pos, unsigned char *out, size_t n) { std::memcpy(out, data + pos, n); },
+                      stored);
+}
+
+int32_t ChecksumOfBytes(const char *data, size_t size)
+{
+    WordSum sum(uint64_t(size) & 0xFFFFFFFFull);
+    sum.add(0, reinterpret_cast<const unsigned char *>(data), size);
+    return FinishChecksum(sum.value(), size,
+                          [&](uint64_t pos, unsigned char *out, size_t n) { std::memcpy(out, data + pos, n); });
+}
+
+FileContent ContentOfBytes(const char *data, size_t size)
+{
+    FileContent c;
+    c.checksum = ChecksumOfBytes(data, size);
+    const XXH128_hash_t h = XXH3_128bits(data, size);
+    c.digest = {h.low64, h.high64};
+    c.readable = true;
+    return c;
+}
+
+FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_t allocated)
+{
+    FileContent c;
+    if (size < 0)
+        return c;
+    XXH3_state_t state;
+    XXH3_128bits_reset(&state);
+    WordSum sum(uint64_t(size) & 0xFFFFFFFFull);
+    thread_local std::vector<unsigned char> buffer(kChunk);
+    unsigned char head[kHead];
+    size_t headLen = 0;
+
+    if (allocated < 0) {
+        struct stat st {};
+        allocated = fstat(fd, &st) == 0 ? int64_t(st.st_blocks) * 512 : size;
+    }
+    bool sparse = allocated < size;
+    if (size > int64_t(kChunk))
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    int64_t off = 0;
+    while (off < size) {
+        if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+            return FileContent{};
+        int64_t end = size;
+        if (sparse) {
+            off_t data = lseek(fd, off, SEEK_DATA);
+            if (data < 0 && errno == ENXIO)
+                data = size; // only a hole is left
+            if (data < 0) {
+                sparse = false;
+            } else {
+                if (data > off) {
+                    // A hole reads as zeros: it adds nothing to the sum, but the
+                    // hash must see the same bytes a dense copy would give.
+                    const int64_t to = std::min<int64_t>(data, size);
+                    for (int64_t z = off; z < to;) {
+                        const size_t n = size_t(std::min<int64_t>(int64_t(kChunk), to - z));
+                        XXH3_128bits_update(&state, ZeroBlock(), n);
+                        z += int64_t(n);
+                    }
+                    if (off < int64_t(kHead)) {
+                        const size_t n = size_t(std::min<int64_t>(to, int64_t(kHead)) - off);
+                        std::memset(head + off, 0, n);
+                        headLen = size_t(off) + n;
+                    }
+                    off = to;
+                    continue;
+                }
+                const off_t hole = lseek(fd, off, SEEK_HOLE);
+                if (hole > off)
+                    end = std::min<int64_t>(hole, size);
+            }
+        }
+        while (off < end) {
+            const size_t want = size_t(std::min<int64_t>(int64_t(kChunk), end - off));
+            const ssize_t n = pread(fd, buffer.data(), want, off);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return FileContent{}; // a read error, or the file shrank
+            sum.add(uint64_t(off), buffer.data(), size_t(n));
+            XXH3_128bits_update(&state, buffer.data(), size_t(n));
+            if (off < int64_t(kHead)) {
+                const size_t k = size_t(std::min<int64_t>(n, int64_t(kHead) - off));
+                std::memcpy(head + off, buffer.data(), k);
+                headLen = size_t(off) + k;
+            }
+            off += n;
+            if (control.bytesDone)
+                control.bytesDone->fetch_add(n, std::memory_order_relaxed);
+        }
+    }
+
+    bool fetchFailed = false;
+    auto fetch = [&](uint64_t pos, unsigned char *out, size_t n) {
+        if (pos + n <= headLen) {
+            std::memcpy(out, head + pos, n);
+            return;
+        }
+        size_t got = 0;
+        while (got < n) {
+            const ssize_t r = pread(fd, out + got, n - got, off_t(pos + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                fetchFailed = true;
+                return;
+            }
+            got += size_t(r);
+        }
+    };
+    c.checksum = FinishChecksum(sum.value(), uint64_t(size), fetch);
+    if (fetchFailed)
+        return FileContent{};
+    const XXH128_hash_t h = XXH3_128bits_digest(&state);
+    c.digest = {h.low64, h.high64};
+    c.readable = true;
+    return c;
+}
+
+// Keeps an open descriptor only when it is a regular file (O_NONBLOCK, used
+// so a FIFO cannot block the open, means nothing for one).
+static int KeepIfRegular(int fd, struct stat &st)
+{
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+int OpenRegular(const QByteArray &path, bool noFollow, struct stat &st)
+{
+    return KeepIfRegular(OpenForReading(path, noFollow), st);
+}
+
+bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileContent &whole)
+{
+    if (size < 0)
+        return false;
+    char buf[kPrefixBytes];
+    const size_t want = size_t(std::min<int64_t>(size, kPrefixBytes));
+    size_t got = 0;
+    while (got < want) {
+        const ssize_t r = pread(fd, buf + got, want - got, off_t(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        got += size_t(r);
+    }
+    const XXH128_hash_t h = XXH3_128bits(buf, want);
+    digest = {h.low64, h.high64};
+    if (size <= kPrefixBytes)
+        whole = ContentOfBytes(buf, want);
+    return true;
+}
+
+int OpenRegularAt(int dirFd, const char *name, struct stat &st)
+{
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::openat(dirFd, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(dirFd, name, flags);
+    return KeepIfRegular(fd, st);
+}
+
+FileContent ReadFileContentFd(int fd, int64_t size)
+{
+    return ReadContent(fd, size, ReadControl{});
+}
+
+FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize,
+                            uint64_t expectDev, uint64_t expectIno)
+{
+    struct stat st {};
+    const int fd = OpenRegular(path, noFollow, st);
+    if (fd < 0)
+        return FileContent{};
+    FileContent c;
+    const bool changed = (expectSize >= 0 && int64_t(st.st_size) != expectSize)
+                         || (expectIno != 0 && (uint64_t(st.st_dev) != expectDev || uint64_t(st.st_ino) != expectIno));
+    if (!changed)
+        c = ReadContent(fd, int64_t(st.st_size), ReadControl{}, int64_t(st.st_blocks) * 512);
+    close(fd);
+    return c;
+}
+
+int32_t FileChecksum(const QByteArray &path)
+{
+    return ReadFileContent(path).checksum;
+}
+
+} // namespace vs

@@ -1,0 +1,40 @@
+// The search for copies of one chosen file: taking the file (its checksum,
+// contents, size and full path) and the match step the matching walk makes
+// for every file of the tree.
+#pragma once
+
+#include "dupes/engine/DupeHost.h"
+
+#include <QByteArray>
+#include <optional>
+
+namespace vs {
+
+// Contents of the file at `path` (links followed), for the chosen file's
+// checksum; never fails (an unreadable file gives checksum 0).
+FileContent ChosenFileContent(const QByteArray &path);
+
+// Size of the regular file at `path` (links followed); throws VsError 53 when
+// the path names no regular file, other numbers for other failures.
+ByteCount ChosenFileSize(const QByteArray &path);
+
+// The absolute, tidied form of `path` ("." and ".." and doubled "/" removed,
+// links not resolved); throws VsError 53 when it names no regular file.
+QByteArray ChosenFullPath(const QByteArray &path);
+
+// Takes the file at `path` as the chosen file in one go (content, size, full
+// path, identity); throws VsError as ChosenFileSize does.
+ChosenFile TakeChosenFile(const QByteArray &path);
+
+// True when two paths are equal after upper-casing them (decoded with the
+// locale).
+bool SamePathIgnoringCase(const QByteArray &a, const QByteArray &b);
+
+// The match step for the regular file at `path` with size `size` and
+// identity dev/ino: the row to list, or nothing. The chosen file itself (same
+// path ignoring case, same inode) gets the yellow row with SameFileMarker()
+// without being read; any other file must have equal contents.
+std::optional<DupeRow> MatchStep(const ChosenFile &chosen, const QByteArray &path, ByteCount size,
+                                 uint64_t dev, uint64_t ino);
+
+} // namespace vs

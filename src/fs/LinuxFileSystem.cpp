@@ -1,0 +1,187 @@
+#include "fs/LinuxFileSystem.h"
+
+#include "fs/Dirent.h"
+#include "util/Errors.h"
+#include "util/Services.h"
+#include "fs/FolderSizer.h"
+#include "fs/Paths.h"
+
+#include <QList>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace vs {
+namespace {
+
+class LinuxFolderListing final : public FolderListing {
+public:
+    explicit LinuxFolderListing(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+    ~LinuxFolderListing() override { ::close(fd_); }
+
+    bool next(QByteArray &name) override
+    {
+        for (;;) {
+            while (pos_ < len_) {
+                const auto *d = reinterpret_cast<const LinuxDirent64 *>(buffer_.get() + pos_);
+                pos_ += d->d_reclen;
+                const char *n = d->d_name;
+                if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                    continue;
+                bool folder = d->d_type == DT_DIR;
+                if (d->d_type == DT_UNKNOWN) {
+                    struct stat st;
+                    folder = ::fstatat(fd_, n, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+                }
+                if (folder) {
+                    name = QByteArray(n);
+                    return true;
+                }
+            }
+            if (ended_)
+                return false;
+            const long n = ReadDirents(fd_, buffer_.get(), kBufferSize);
+            if (n < 0)
+                throw ErrorFromErrno(errno);
+            if (n == 0) {
+                ended_ = true;
+                return false;
+            }
+            pos_ = 0;
+            len_ = size_t(n);
+        }
+    }
+
+private:
+    static constexpr size_t kBufferSize = 32 * 1024;
+    int fd_;
+    std::unique_ptr<char[]> buffer_;
+    size_t pos_ = 0;
+    size_t len_ = 0;
+    bool ended_ = false;
+};
+
+int OpenFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw ErrorFromErrno(errno);
+    return fd;
+}
+
+struct stat StatFile(const QByteArray &file)
+{
+    struct stat st;
+    if (::stat(file.constData(), &st) != 0)
+        throw ErrorFromErrno(errno, true);
+    if (S_ISDIR(st.st_mode))
+        throw MakeError(kErrFileNotFound);
+    return st;
+}
+
+} // namespace
+
+bool IsPseudoFileSystem(long fsType)
+{
+    switch (static_cast<unsigned long>(fsType) & 0xffffffffUL) {
+    case 0x9fa0:     // proc
+    case 0x62656572: // sysfs
+    case 0x27e0eb:   // cgroup
+    case 0x63677270: // cgroup2
+    case 0x1cd1:     // devpts
+    case 0x64626720: // debugfs
+    case 0x74726163: // tracefs
+    case 0x73636673: // securityfs
+    case 0x6165676c: // pstore
+    case 0xcafe4a11: // bpf
+    case 0x62656570: // configfs
+    case 0x65735543: // fusectl
+    case 0x19800202: // mqueue
+    case 0x958458f6: // hugetlbfs
+    case 0x42494e4d: // binfmt_misc
+    case 0xde5e81e4: // efivarfs
+    case 0xf97cff8c: // selinuxfs
+    case 0x43415d53: // smackfs
+    case 0x6e736673: // nsfs
+    case 0x67596969: // rpc_pipefs
+    case 0x6e667364: // nfsd
+        return true;
+    default:
+        return false;
+    }
+}
+
+LinuxFileSystem::LinuxFileSystem(unsigned threads) : threads_(threads) {}
+
+std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &folder)
+{
+    const int fd = OpenFolder(folder);
+    try {
+        return std::make_unique<LinuxFolderListing>(fd);
+    } catch (...) {
+        ::close(fd);
+        throw MakeError(kErrOutOfMemory);
+    }
+}
+
+ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
+{
+    const int fd = OpenFolder(folder);
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(long(fs.f_type))) {
+        ::close(fd);
+        return ByteCount();
+    }
+    FolderSizer sizer(threads_);
+    std::function<void()> whileWaiting;
+    // Repaints only: input, sockets and timers wait for the caller's own yields.
+    if (OnInterfaceThread())
+        whileWaiting = [] { LetPaintsThrough(); };
+    return ByteCount::fromBytes(sizer.measure(fd, whileWaiting));
+}
+
+ByteCount LinuxFileSystem::fileSize(const QByteArray &file)
+{
+    return ByteCount::fromBytes(uint64_t(StatFile(file).st_size));
+}
+
+QByteArray LinuxFileSystem::filePath(const QByteArray &file)
+{
+    StatFile(file);
+    QByteArray path = file;
+    if (!path.startsWith('/')) {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd))
+            throw ErrorFromErrno(errno);
+        path = JoinPath(QByteArray(cwd), path);
+    }
+    // Spelled out without "." , ".." and doubled slashes, but with symbolic
+    // links kept as written: the path is compared with paths built by walks.
+    QList<QByteArray> parts;
+    for (const QByteArray &part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return '/' + parts.join('/');
+}
+
+FileSystem &DefaultFileSystem()
+{
+    static LinuxFileSystem fs;
+    return fs;
+}
+
+} // namespace vs

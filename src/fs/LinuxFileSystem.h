@@ -1,0 +1,32 @@
+// The file-system service on Linux: folders are read with getdents64 in the
+// order the kernel delivers them, totals come from a parallel walker.
+#pragma once
+
+#include "util/FileSystem.h"
+
+namespace vs {
+
+class LinuxFileSystem final : public FileSystem {
+public:
+    // threads 0: one walker thread per core.
+    explicit LinuxFileSystem(unsigned threads = 0);
+
+    std::unique_ptr<FolderListing> subFolders(const QByteArray &folder) override;
+    // While the interface thread waits for the total, it lets paint events
+    // through but holds user input back.
+    ByteCount folderSize(const QByteArray &folder) override;
+    ByteCount fileSize(const QByteArray &file) override;
+    QByteArray filePath(const QByteArray &file) override;
+
+private:
+    unsigned threads_;
+};
+
+// True for kernel pseudo file systems (proc, sysfs, cgroup ...) whose files
+// are not disk space; statfs's f_type.
+bool IsPseudoFileSystem(long fsType);
+
+// The service every window uses unless a test injects another.
+FileSystem &DefaultFileSystem();
+
+} // namespace vs

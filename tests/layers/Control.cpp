@@ -1,0 +1,6 @@
+// The probes' own headers alone build.
+#include "drives/MountInfo.h"
+#include "dupes/engine/DuplicateGroups.h"
+#include "fs/LinuxFileSystem.h"
+
+int main() { return 0; }
