@@ -66,6 +66,40 @@ bool SysfsDeviceProbe::isDirectory(const QByteArray &path)
     return S_ISDIR(st.st_mode);
 }
 
+TimeLimitedDeviceProbe::TimeLimitedDeviceProbe(DeviceProbe &inner, const std::vector<MountInfoRow> &rows,
+                                               std::chrono::milliseconds limit, const Look &look)
+    : inner_(inner)
+{
+    std::vector<TimedJob<bool>> jobs;
+    for (const MountInfoRow &row : rows) {
+        const QByteArray &mp = row.mountPoint;
+        // Network shares are never looked at, and the kernel's own folders are
+        // never drives.
+        if (IsNetworkFileSystem(row.fsType) || mp.startsWith("/proc/") || mp.startsWith("/sys/")
+            || mp.startsWith("/dev/") || mp == "/proc" || mp == "/sys" || mp == "/dev")
+            continue;
+        answers_.emplace_back(mp, true);
+        jobs.push_back({"dir:" + mp, [look, mp]() { return look(mp); }});
+    }
+    const auto results = RunAllWithTimeLimit<bool>(std::move(jobs), limit);
+    for (size_t i = 0; i < results.size(); ++i)
+        if (results[i])
+            answers_[i].second = *results[i];
+}
+
+DeviceProbe::BlockInfo TimeLimitedDeviceProbe::blockInfo(unsigned major, unsigned minor, const QByteArray &source)
+{
+    return inner_.blockInfo(major, minor, source);
+}
+
+bool TimeLimitedDeviceProbe::isDirectory(const QByteArray &path)
+{
+    for (const auto &[mountPoint, folder] : answers_)
+        if (mountPoint == path)
+            return folder;
+    return true;
+}
+
 LinuxMountTable::LinuxMountTable(QByteArray mountInfoPath, std::chrono::milliseconds limit)
     : path_(std::move(mountInfoPath)), limit_(limit)
 {
@@ -77,8 +111,11 @@ std::vector<DriveEntry> LinuxMountTable::drives()
     if (!f.open(QIODevice::ReadOnly))
         return {};
     const QByteArray text = f.readAll();
-    SysfsDeviceProbe probe;
-    std::vector<DriveEntry> list = SelectDrives(ParseMountInfo(text), probe);
+    const std::vector<MountInfoRow> rows = ParseMountInfo(text);
+    SysfsDeviceProbe sysfs;
+    TimeLimitedDeviceProbe probe(sysfs, rows, limit_,
+                                 [](const QByteArray &mp) { return SysfsDeviceProbe().isDirectory(mp); });
+    std::vector<DriveEntry> list = SelectDrives(rows, probe);
 
     std::vector<TimedJob<QString>> jobs;
     std::vector<size_t> owners;

@@ -8,6 +8,9 @@
 #include "drives/MountTable.h"
 
 #include <chrono>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace vs
 {
@@ -17,6 +20,27 @@ class SysfsDeviceProbe final : public DeviceProbe
   public:
     BlockInfo blockInfo(unsigned major, unsigned minor, const QByteArray &source) override;
     bool isDirectory(const QByteArray &path) override;
+};
+
+// Answers isDirectory from looks made beforehand, all at once and under one
+// time limit, so a mount that does not answer (a FUSE file system whose daemon
+// stopped, a dropped share) costs the limit once instead of holding the
+// interface thread. A mount point that gave no answer counts as a folder: the
+// drive is listed, and its queries say it is unavailable.
+class TimeLimitedDeviceProbe final : public DeviceProbe
+{
+  public:
+    // `look` runs on worker threads that may outlive this probe (a stuck one
+    // ends whenever the kernel lets it), so it must own whatever it uses.
+    using Look = std::function<bool(const QByteArray &mountPoint)>;
+    TimeLimitedDeviceProbe(DeviceProbe &inner, const std::vector<MountInfoRow> &rows,
+                           std::chrono::milliseconds limit, const Look &look);
+    BlockInfo blockInfo(unsigned major, unsigned minor, const QByteArray &source) override;
+    bool isDirectory(const QByteArray &path) override;
+
+  private:
+    DeviceProbe &inner_;
+    std::vector<std::pair<QByteArray, bool>> answers_;
 };
 
 class LinuxMountTable final : public MountTable
