@@ -25,8 +25,10 @@ void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *pa
     ReportOutput output;
     if (services.place)
         output.place = *services.place;
+    // The writer below has no windows: the real box and preview come from here.
     output.boxes = services.boxes ? services.boxes : &DefaultMessageBoxes();
-    output.openPreview = services.openPreview ? services.openPreview : PreviewOpener(OpenReportPreview);
+    output.openPreview =
+        services.openPreview ? services.openPreview : PreviewOpener(OpenReportPreview);
     output.parent = parent;
     WriteHtmlReport(list(), fields.heading1, fields.heading2, fields.heading3, fields.copyName,
                     output);
