@@ -7,6 +7,8 @@
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 
+#include <QPointer>
+
 namespace vs {
 
 ProgramWindows::ProgramWindows(Form1 &form1, Services services)
@@ -42,7 +44,15 @@ void ProgramWindows::showAbout()
 
 void ProgramWindows::showDriveOverview()
 {
-    ShowDriveOverview(form1_.drive1Text(), services_.mounts, &form1_);
+    // One overview at a time: a new opening closes the one still open.
+    static QPointer<frmSplash> current;
+    if (current) {
+        current->close();
+        delete current.data();
+    }
+    auto *window = new frmSplash(services_.mounts, DefaultVolumeQuery(), &form1_);
+    current = window;
+    window->open(form1_.drive1Text());
 }
 
 void ProgramWindows::closeOthers()

@@ -112,45 +112,45 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     client_ = new QWidget(this);
     client_->setGeometry(QRect(QPoint(kBorder, kBorder), client));
 
-    Frame1 = new QFrame(client_);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame1->setGeometry(TwRect(60, -15, 6210, 4665));
+    detailPanel_ = new QFrame(client_);
+    detailPanel_->setObjectName(QStringLiteral("Frame1"));
+    detailPanel_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    detailPanel_->setGeometry(TwRect(60, -15, 6210, 4665));
 
-    ListView1 = new QTreeWidget(client_);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(TwRect(15, 4695, 6300, 2130));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setAllColumnsShowFocus(true);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setIconSize(QSize(16, 16));
-    ListView1->setHeaderLabels({QStringLiteral("Диск"), QStringLiteral("Объем"), QStringLiteral("Свободно"),
+    driveList_ = new QTreeWidget(client_);
+    driveList_->setObjectName(QStringLiteral("ListView1"));
+    driveList_->setGeometry(TwRect(15, 4695, 6300, 2130));
+    driveList_->setRootIsDecorated(false);
+    driveList_->setUniformRowHeights(true);
+    driveList_->setAllColumnsShowFocus(true);
+    driveList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    driveList_->setIconSize(QSize(16, 16));
+    driveList_->setHeaderLabels({QStringLiteral("Диск"), QStringLiteral("Объем"), QStringLiteral("Свободно"),
                                 QStringLiteral("Занято"), QStringLiteral("Файловая система")});
     const double widths[] = {750, 1150, 1150, 1150, 1750};
     for (int c = 0; c < 5; ++c)
-        ListView1->setColumnWidth(c, Px(widths[c]));
-    ListView1->setTextElideMode(Qt::ElideMiddle);
+        driveList_->setColumnWidth(c, Px(widths[c]));
+    driveList_->setTextElideMode(Qt::ElideMiddle);
 
-    QWidget *f = Frame1;
+    QWidget *f = detailPanel_;
     auto *label5 = MakeLabel(f, "Label5", QStringLiteral("Диск:"), 270, 165);
     label5->setFont(TitleFont());
     QPalette grey = label5->palette();
     grey.setColor(QPalette::WindowText, kGrey);
     label5->setPalette(grey);
     label5->adjustSize();
-    Label8 = MakeLabel(f, "Label8", QStringLiteral("#"), 1620, 210);
-    Label8->setFont(TitleFont());
-    Label8->setPalette(grey);
-    Label8->adjustSize();
+    driveTitle_ = MakeLabel(f, "Label8", QStringLiteral("#"), 1620, 210);
+    driveTitle_->setFont(TitleFont());
+    driveTitle_->setPalette(grey);
+    driveTitle_->adjustSize();
     // Fonts that stand in for the designed ones can be wider: values keep clear
     // of their captions.
-    Label8->move(std::max(Label8->x(), label5->geometry().right() + 8), Label8->y());
+    driveTitle_->move(std::max(driveTitle_->x(), label5->geometry().right() + 8), driveTitle_->y());
 
-    Picture1 = new QLabel(f);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(TwRect(1058, 885, kChartWidth, kChartHeight));
-    Picture1->hide();
+    usageChart_ = new QLabel(f);
+    usageChart_->setObjectName(QStringLiteral("Picture1"));
+    usageChart_->setGeometry(TwRect(1058, 885, kChartWidth, kChartHeight));
+    usageChart_->hide();
 
     auto *picture3 = new QLabel(f);
     picture3->setObjectName(QStringLiteral("Picture3"));
@@ -174,54 +174,54 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     MakeLabel(f, "Label20", QStringLiteral("Серийник :"), 795, 4335);
 
     const QString hash = QStringLiteral("#");
-    Label4 = MakeLabel(f, "Label4", hash, 4500, 2595);
-    Label3 = MakeLabel(f, "Label3", hash, 4500, 2925);
-    Label10 = MakeLabel(f, "Label10", hash, 4500, 3270);
-    Label7 = MakeLabel(f, "Label7", hash, 4500, 3675);
-    for (QLabel *l : {Label4, Label3, Label10, Label7}) {
+    usedExact_ = MakeLabel(f, "Label4", hash, 4500, 2595);
+    freeExact_ = MakeLabel(f, "Label3", hash, 4500, 2925);
+    availableExact_ = MakeLabel(f, "Label10", hash, 4500, 3270);
+    capacityExact_ = MakeLabel(f, "Label7", hash, 4500, 3675);
+    for (QLabel *l : {usedExact_, freeExact_, availableExact_, capacityExact_}) {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setRightAligned(l, hash);
     }
-    Label13 = MakeLabel(f, "Label13", hash, 4770, 2595);
-    Label12 = MakeLabel(f, "Label12", hash, 4770, 2925);
-    Label11 = MakeLabel(f, "Label11", hash, 4770, 3270);
-    Label14 = MakeLabel(f, "Label14", hash, 4770, 3675);
-    Label16 = MakeLabel(f, "Label16", hash, 1665, 3885);
-    Label17 = MakeLabel(f, "Label17", hash, 1665, 4110);
-    Label19 = MakeLabel(f, "Label19", hash, 1665, 4335);
+    usedShort_ = MakeLabel(f, "Label13", hash, 4770, 2595);
+    freeShort_ = MakeLabel(f, "Label12", hash, 4770, 2925);
+    availableShort_ = MakeLabel(f, "Label11", hash, 4770, 3270);
+    capacityShort_ = MakeLabel(f, "Label14", hash, 4770, 3675);
+    fileSystemName_ = MakeLabel(f, "Label16", hash, 1665, 3885);
+    volumeName_ = MakeLabel(f, "Label17", hash, 1665, 4110);
+    serialNumber_ = MakeLabel(f, "Label19", hash, 1665, 4335);
     int captionsRight = 0;
     for (const char *name : {"Label15", "Label18", "Label20"})
         captionsRight =
             std::max(captionsRight, f->findChild<QLabel *>(QLatin1String(name))->geometry().right());
-    for (QLabel *l : {Label16, Label17, Label19})
+    for (QLabel *l : {fileSystemName_, volumeName_, serialNumber_})
         l->move(std::max(l->x(), captionsRight + 4), l->y());
 
     EngravedLine(f, 195, 3560, 5670, 3560);
     EngravedLine(f, 4700, 2565, 4700, 3500);
     EngravedLine(f, 4700, 3600, 4700, 4545);
 
-    Shape1 = new QWidget(f);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(TwRect(990, 2925, 4050, 330));
-    Shape1->setAutoFillBackground(true);
-    QPalette dark = Shape1->palette();
+    bannerBackdrop_ = new QWidget(f);
+    bannerBackdrop_->setObjectName(QStringLiteral("Shape1"));
+    bannerBackdrop_->setGeometry(TwRect(990, 2925, 4050, 330));
+    bannerBackdrop_->setAutoFillBackground(true);
+    QPalette dark = bannerBackdrop_->palette();
     dark.setColor(QPalette::Window, QColor(0, 0, 0));
-    Shape1->setPalette(dark);
-    Label21 = MakeLabel(f, "Label21", QStringLiteral("                Ждем...               "), 900, 2730);
+    bannerBackdrop_->setPalette(dark);
+    waitBanner_ = MakeLabel(f, "Label21", QStringLiteral("                Ждем...               "), 900, 2730);
     QFont banner = PanelFont();
     banner.setPointSize(18);
-    Label21->setFont(banner);
-    Label21->setAutoFillBackground(true);
-    QPalette bannerColours = Label21->palette();
+    waitBanner_->setFont(banner);
+    waitBanner_->setAutoFillBackground(true);
+    QPalette bannerColours = waitBanner_->palette();
     bannerColours.setColor(QPalette::Window, QColor(0, 0, 255));
     bannerColours.setColor(QPalette::WindowText, QColor(192, 192, 192));
-    Label21->setPalette(bannerColours);
-    Label21->adjustSize();
-    Shape1->raise();
-    Label21->raise();
+    waitBanner_->setPalette(bannerColours);
+    waitBanner_->adjustSize();
+    bannerBackdrop_->raise();
+    waitBanner_->raise();
 
-    connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { showRow(item); });
-    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+    connect(driveList_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { showRow(item); });
+    connect(driveList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         // A click shows its row when it is released; keys show the row they move to.
         if (!opening_ && !mouseDown_)
             showRow(item);
@@ -230,7 +230,7 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     // Keys reach the window before the focused control.
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
-    ListView1->setFocus();
+    driveList_->setFocus();
 }
 
 bool frmSplash::IsClosingKey(const QKeyEvent &event)
@@ -297,26 +297,22 @@ void frmSplash::paintEvent(QPaintEvent *)
     qDrawWinPanel(&p, rect(), palette(), false);
 }
 
-// While drives are asked the interface thread lets paint events through; a
-// close that arrives meanwhile waits until the window is no longer in use.
 void frmSplash::requestClose()
 {
-    if (busy_ > 0)
-        closeRequested_ = true;
-    else
+    if (driveQueries_.requestClose())
         close();
 }
 
-void frmSplash::leaveBusy()
+void frmSplash::endDriveQuery()
 {
-    if (--busy_ == 0 && closeRequested_)
+    if (driveQueries_.end())
         close();
 }
 
 void frmSplash::open(const QString &drive1Text)
 {
     opening_ = true;
-    ++busy_;
+    driveQueries_.enter();
     QScreen *screen = anchor_ ? anchor_->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
@@ -332,21 +328,21 @@ void frmSplash::open(const QString &drive1Text)
     repaint();
     LetPaintsThrough();
 
-    FillDriveList();
-    ShowDriveDetails(drive1Text);
+    fillDriveList();
+    showDriveDetails(drive1Text);
     if (const DriveEntry *shown = findDrive(drive1Text)) {
         const int row = int(shown - drives_.data());
-        ListView1->setCurrentItem(ListView1->topLevelItem(row));
+        driveList_->setCurrentItem(driveList_->topLevelItem(row));
     }
-    Label21->hide();
-    Shape1->hide();
+    waitBanner_->hide();
+    bannerBackdrop_->hide();
     opening_ = false;
-    leaveBusy();
+    endDriveQuery();
 }
 
-void frmSplash::FillDriveList()
+void frmSplash::fillDriveList()
 {
-    ListView1->clear();
+    driveList_->clear();
     drives_ = mounts_.drives();
     if (drives_.size() > size_t(kMaxDrives))
         drives_.resize(kMaxDrives);
@@ -357,7 +353,7 @@ void frmSplash::FillDriveList()
         int code = 0;
         const QString typeName = DriveTypeName(d.platformType, code);
         const uint64_t used = v.totalBytes >= v.freeBytes ? v.totalBytes - v.freeBytes : 0;
-        auto *item = new QTreeWidgetItem(ListView1);
+        auto *item = new QTreeWidgetItem(driveList_);
         item->setText(0, MountPointText(d));
         item->setIcon(0, DrivePicture(code));
         item->setText(1, ShortCountText(v.totalBytes));
@@ -372,16 +368,16 @@ void frmSplash::FillDriveList()
     // A mount point is longer than a drive letter and this font may be wider
     // than the designed one: columns widen to show their texts whole, the
     // first one up to a limit (the middle of a longer mount point is elided).
-    const QFontMetrics metrics = ListView1->fontMetrics();
+    const QFontMetrics metrics = driveList_->fontMetrics();
     const double widths[] = {750, 1150, 1150, 1150, 1750};
     for (int c = 0; c < 5; ++c) {
-        int wanted = metrics.horizontalAdvance(ListView1->headerItem()->text(c));
-        for (int r = 0; r < ListView1->topLevelItemCount(); ++r)
-            wanted = std::max(wanted, metrics.horizontalAdvance(ListView1->topLevelItem(r)->text(c)));
-        wanted += c == 0 ? ListView1->iconSize().width() + 16 : 12;
+        int wanted = metrics.horizontalAdvance(driveList_->headerItem()->text(c));
+        for (int r = 0; r < driveList_->topLevelItemCount(); ++r)
+            wanted = std::max(wanted, metrics.horizontalAdvance(driveList_->topLevelItem(r)->text(c)));
+        wanted += c == 0 ? driveList_->iconSize().width() + 16 : 12;
         if (c == 0)
             wanted = std::min(wanted, kMaxFirstColumn);
-        ListView1->setColumnWidth(c, std::max(wanted, Px(widths[c])));
+        driveList_->setColumnWidth(c, std::max(wanted, Px(widths[c])));
     }
 }
 
@@ -404,14 +400,14 @@ const DriveEntry *frmSplash::findDrive(const QString &text) const
     return nullptr;
 }
 
-VolumeInfo frmSplash::QueryDrive(const QString &driveText)
+VolumeInfo frmSplash::queryDrive(const QString &driveText)
 {
     return queryDrive(driveText, findDrive(driveText));
 }
 
 VolumeInfo frmSplash::queryDrive(const QString &driveText, const DriveEntry *drive)
 {
-    Picture1->setToolTip(QStringLiteral("Диск - ") + driveText);
+    usageChart_->setToolTip(QStringLiteral("Диск - ") + driveText);
     QString title = driveText;
     if (drive) {
         title = MountPointText(*drive);
@@ -424,23 +420,23 @@ VolumeInfo frmSplash::queryDrive(const QString &driveText, const DriveEntry *dri
 
     // Not a drive of the table (unmounted since): nothing to ask.
     const VolumeInfo info = drive ? volumes_.query(*drive) : VolumeInfo{};
-    Label16->setText(info.fileSystemName);
-    Label16->adjustSize();
-    Label17->setText(info.volumeName);
-    Label17->adjustSize();
-    Label19->setText(SerialText(info.serial));
-    Label19->adjustSize();
+    fileSystemName_->setText(info.fileSystemName);
+    fileSystemName_->adjustSize();
+    volumeName_->setText(info.volumeName);
+    volumeName_->adjustSize();
+    serialNumber_->setText(SerialText(info.serial));
+    serialNumber_->adjustSize();
     return info;
 }
 
-void frmSplash::ShowDriveDetails(const QString &driveText)
+void frmSplash::showDriveDetails(const QString &driveText)
 {
     showDriveDetails(driveText, findDrive(driveText));
 }
 
 void frmSplash::showDriveDetails(const QString &driveText, const DriveEntry *drive)
 {
-    ++busy_;
+    driveQueries_.enter();
     const VolumeInfo info = queryDrive(driveText, drive);
     drawUsageChart(info.totalBytes, info.freeBytes);
     const uint64_t used = info.totalBytes >= info.freeBytes ? info.totalBytes - info.freeBytes : 0;
@@ -450,17 +446,17 @@ void frmSplash::showDriveDetails(const QString &driveText, const DriveEntry *dri
         QLabel *shortText;
         uint64_t count;
     };
-    const Row rows[] = {{Label4, Label13, used},
-                        {Label3, Label12, info.freeBytes},
-                        {Label10, Label11, info.availableBytes},
-                        {Label7, Label14, info.totalBytes}};
+    const Row rows[] = {{usedExact_, usedShort_, used},
+                        {freeExact_, freeShort_, info.freeBytes},
+                        {availableExact_, availableShort_, info.availableBytes},
+                        {capacityExact_, capacityShort_, info.totalBytes}};
     for (const Row &r : rows) {
         setRightAligned(r.exact, ExactCountText(r.count));
         r.shortText->setText(ShortCountText(r.count));
         r.shortText->setToolTip(IsTooLargeCount(r.count) ? TooLargeToolTip() : QString());
         r.shortText->adjustSize();
     }
-    leaveBusy();
+    endDriveQuery();
 }
 
 void frmSplash::showRow(QTreeWidgetItem *item)
@@ -484,41 +480,27 @@ void frmSplash::setRightAligned(QLabel *label, const QString &text)
 // whole text and gets smaller until it fits in the panel.
 void frmSplash::fitTitle(const QString &text)
 {
-    const int room = Frame1->width() - Label8->x() - 4;
+    const int room = detailPanel_->width() - driveTitle_->x() - 4;
     double pt = kTitleFontPt;
     QFont font = TitleFont(pt);
     while (pt > 8 && QFontMetrics(font).horizontalAdvance(text) > room) {
         pt -= 1;
         font = TitleFont(pt);
     }
-    Label8->setFont(font);
-    Label8->setText(text);
-    Label8->setToolTip(text);
-    Label8->adjustSize();
+    driveTitle_->setFont(font);
+    driveTitle_->setText(text);
+    driveTitle_->setToolTip(text);
+    driveTitle_->adjustSize();
     // Keep the baseline of the smaller text on the title's baseline.
     const int baseline = Px(210) + QFontMetrics(TitleFont()).ascent();
-    Label8->move(Label8->x(), baseline - QFontMetrics(font).ascent());
+    driveTitle_->move(driveTitle_->x(), baseline - QFontMetrics(font).ascent());
 }
 
 void frmSplash::drawUsageChart(uint64_t totalBytes, uint64_t freeBytes)
 {
-    chart_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window), devicePixelRatioF());
-    Picture1->setPixmap(QPixmap::fromImage(chart_));
-    Picture1->show();
-}
-
-frmSplash *ShowDriveOverview(const QString &drive1Text, MountTable &mounts, QWidget *anchor,
-                             VolumeQuery &volumes)
-{
-    static QPointer<frmSplash> current;
-    if (current) {
-        current->close();
-        delete current.data();
-    }
-    auto *window = new frmSplash(mounts, volumes, anchor);
-    current = window;
-    window->open(drive1Text);
-    return window;
+    chartImage_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window), devicePixelRatioF());
+    usageChart_->setPixmap(QPixmap::fromImage(chartImage_));
+    usageChart_->show();
 }
 
 } // namespace vs

@@ -12,8 +12,8 @@
 
 #include "drives/MountTable.h"
 #include "drives/VolumeQuery.h"
+#include "util/LongOperation.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class QFrame;
@@ -28,23 +28,31 @@ class frmSplash : public QWidget
 {
     Q_OBJECT
   public:
+    // The window deletes itself when it closes: keep the pointer in a QPointer.
+    // Its owner keeps one overview at a time.
     frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor = nullptr);
 
     // The opening: shown at once with the wait banner, the list filled, the
-    // drive of the main window's drive list shown, the banner hidden.
+    // drive of the main window's drive list shown, the banner hidden. Returns
+    // once the window is filled (or closed by a key pressed meanwhile).
     void open(const QString &drive1Text);
 
-    void FillDriveList();
+    // Closes now, or, while drives are asked, as soon as the asking is done:
+    // the interface thread lets paint events through meanwhile, and the window
+    // must not go away under the code that asks.
+    void requestClose();
+
+    void fillDriveList();
     // A drive by its text: the main window's drive list text ("/data [Архив]")
     // or a mount point.
-    void ShowDriveDetails(const QString &driveText);
-    // Writes the panel's header (chart tool tip, Label8, names, serial) and
+    void showDriveDetails(const QString &driveText);
+    // Writes the panel's header (chart tool tip, title, names, serial) and
     // gives the counts.
-    VolumeInfo QueryDrive(const QString &driveText);
+    VolumeInfo queryDrive(const QString &driveText);
 
     const std::vector<DriveEntry> &drives() const { return drives_; }
     // The chart as last drawn (null before the first drawing).
-    const QImage &chartImage() const { return chart_; }
+    const QImage &chartImage() const { return chartImage_; }
 
     // Whether a key press closes the window (character keys do, arrows and
     // other movement keys do not).
@@ -64,35 +72,34 @@ class frmSplash : public QWidget
     void setRightAligned(QLabel *label, const QString &text);
     void fitTitle(const QString &text);
     void drawUsageChart(uint64_t totalBytes, uint64_t freeBytes);
+    // The end of one use of the window that asks drives: a close that waited
+    // for it happens now.
+    void endDriveQuery();
 
     MountTable &mounts_;
     VolumeQuery &volumes_;
     QWidget *anchor_;
     std::vector<DriveEntry> drives_;
-    QImage chart_;
-    void requestClose();
-    void leaveBusy();
+    QImage chartImage_;
 
+    LongOperation driveQueries_; // nested: the opening asks the details too
     bool opening_ = false;
-    int busy_ = 0;
-    bool closeRequested_ = false;
     bool mouseDown_ = false;
 
     QWidget *client_ = nullptr;
-    QFrame *Frame1 = nullptr;
-    QTreeWidget *ListView1 = nullptr;
-    QLabel *Label8 = nullptr, *Picture1 = nullptr;
-    QLabel *Label4 = nullptr, *Label3 = nullptr, *Label10 = nullptr, *Label7 = nullptr;
-    QLabel *Label13 = nullptr, *Label12 = nullptr, *Label11 = nullptr, *Label14 = nullptr;
-    QLabel *Label16 = nullptr, *Label17 = nullptr, *Label19 = nullptr;
-    QLabel *Label21 = nullptr;
-    QWidget *Shape1 = nullptr;
+    QFrame *detailPanel_ = nullptr;
+    QTreeWidget *driveList_ = nullptr;
+    QLabel *driveTitle_ = nullptr;
+    QLabel *usageChart_ = nullptr;
+    // The exact byte counts and their short forms: used, free, available to
+    // the user, capacity.
+    QLabel *usedExact_ = nullptr, *freeExact_ = nullptr, *availableExact_ = nullptr,
+           *capacityExact_ = nullptr;
+    QLabel *usedShort_ = nullptr, *freeShort_ = nullptr, *availableShort_ = nullptr,
+           *capacityShort_ = nullptr;
+    QLabel *fileSystemName_ = nullptr, *volumeName_ = nullptr, *serialNumber_ = nullptr;
+    QLabel *waitBanner_ = nullptr;
+    QWidget *bannerBackdrop_ = nullptr;
 };
-
-// Opens a new overview (closing one still open) and returns once it is filled.
-// drive1Text is the main window's Drive1 text. The window deletes itself when
-// it closes: keep the pointer in a QPointer.
-frmSplash *ShowDriveOverview(const QString &drive1Text, MountTable &mounts = DefaultMountTable(),
-                             QWidget *anchor = nullptr, VolumeQuery &volumes = DefaultVolumeQuery());
 
 } // namespace vs

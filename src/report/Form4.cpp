@@ -39,7 +39,7 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
         QRect rect = TwRect(r[0], r[1], r[2], r[3]);
         rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
         label->setGeometry(rect);
-        label1_[i] = label;
+        captions_[i] = label;
     }
 
     static const int kTextTops[] = {270, 1395, 2535};
@@ -50,13 +50,13 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
         box->setGeometry(TwRect(15, kTextTops[i], 7875, 840));
         // Tab moves on to the next control, as in any form.
         box->setTabChangesFocus(true);
-        text1_[i] = box;
+        headingBoxes_[i] = box;
     }
 
-    text2_ = new QLineEdit(this);
-    text2_->setObjectName(QStringLiteral("Text2"));
-    text2_->setGeometry(TwRect(1095, 3510, 3705, 330));
-    text2_->setText(DefaultReportName(today.isValid() ? today : QDate::currentDate()));
+    copyNameBox_ = new QLineEdit(this);
+    copyNameBox_->setObjectName(QStringLiteral("Text2"));
+    copyNameBox_->setGeometry(TwRect(1095, 3510, 3705, 330));
+    copyNameBox_->setText(DefaultReportName(today.isValid() ? today : QDate::currentDate()));
 
     static const char16_t *const kButtons[] = {u"Печать", u"Отмена"};
     static const int kButtonLefts[] = {1972, 4087};
@@ -67,36 +67,38 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
         button->setGeometry(TwRect(kButtonLefts[i], 3960, 1845, 360));
         button->setAutoDefault(false);
         button->setDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        command1_[i] = button;
+        connect(button, &QPushButton::clicked, this,
+                i == 0 ? &Form4::acceptHeadings : &Form4::discardHeadings);
+        buttons_[i] = button;
     }
 
     // heading 1, "Печать", heading 2, heading 3, file name, "Отмена"
-    setTabOrder(text1_[0], command1_[0]);
-    setTabOrder(command1_[0], text1_[1]);
-    setTabOrder(text1_[1], text1_[2]);
-    setTabOrder(text1_[2], text2_);
-    setTabOrder(text2_, command1_[1]);
-    text1_[0]->setFocus();
+    setTabOrder(headingBoxes_[0], buttons_[0]);
+    setTabOrder(buttons_[0], headingBoxes_[1]);
+    setTabOrder(headingBoxes_[1], headingBoxes_[2]);
+    setTabOrder(headingBoxes_[2], copyNameBox_);
+    setTabOrder(copyNameBox_, buttons_[1]);
+    headingBoxes_[0]->setFocus();
 }
 
-void Form4::Command1_Click(int index)
+void Form4::acceptHeadings()
 {
-    if (index == 0) {
-        fields_.titles1 = text1_[0]->toPlainText();
-        fields_.titles2 = text1_[1]->toPlainText();
-        fields_.titles3 = text1_[2]->toPlainText();
-        fields_.nam_files = text2_->text();
-        fields_.flag_printer = true;
-        accept();
-    } else {
-        fields_.titles1.clear();
-        fields_.titles2.clear();
-        fields_.titles3.clear();
-        fields_.nam_files.clear();
-        fields_.flag_printer = false;
-        reject();
-    }
+    fields_.heading1 = headingBoxes_[0]->toPlainText();
+    fields_.heading2 = headingBoxes_[1]->toPlainText();
+    fields_.heading3 = headingBoxes_[2]->toPlainText();
+    fields_.copyName = copyNameBox_->text();
+    fields_.confirmed = true;
+    accept();
+}
+
+void Form4::discardHeadings()
+{
+    fields_.heading1.clear();
+    fields_.heading2.clear();
+    fields_.heading3.clear();
+    fields_.copyName.clear();
+    fields_.confirmed = false;
+    reject();
 }
 
 void Form4::keyPressEvent(QKeyEvent *event)
@@ -108,7 +110,7 @@ void Form4::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // Enter presses the focused button, like Space; elsewhere nothing.
-        for (QPushButton *button : command1_) {
+        for (QPushButton *button : buttons_) {
             if (button->hasFocus()) {
                 button->click();
                 return;

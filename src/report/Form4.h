@@ -17,11 +17,11 @@ namespace vs {
 
 // The main window's print fields, exchanged with the dialog.
 struct PrintFields {
-    QString titles1;      // heading 1, normal weight
-    QString titles2;      // heading 2, normal weight
-    QString titles3;      // heading 3, bold
-    QString nam_files;    // name of the copy, no folder or extension; empty: no copy
-    bool flag_printer = false; // the dialog was confirmed with "Печать"
+    QString heading1;       // normal weight
+    QString heading2;       // normal weight
+    QString heading3;       // bold
+    QString copyName;       // name of the copy, no folder or extension; empty: no copy
+    bool confirmed = false; // the dialog was confirmed with "Печать"
 };
 
 // "dir_" and the date as MM-DD-YYYY.
@@ -35,25 +35,26 @@ public:
 
     // Control arrays by index; each control's objectName is its array name and
     // its "index" property its index.
-    QPlainTextEdit *text1(int index) const { return text1_[index]; }
-    QLabel *label1(int index) const { return label1_[index]; }
-    QPushButton *command1(int index) const { return command1_[index]; }
-    QLineEdit *text2() const { return text2_; }
+    QPlainTextEdit *headingBox(int index) const { return headingBoxes_[index]; }
+    QLabel *caption(int index) const { return captions_[index]; }
+    QPushButton *button(int index) const { return buttons_[index]; }
+    QLineEdit *copyNameBox() const { return copyNameBox_; }
 
 public slots:
-    // 0 "Печать": copies the boxes into the fields and confirms; any other
-    // index "Отмена": clears the fields. Either way the dialog closes.
-    void Command1_Click(int index);
+    // "Печать": copies the boxes into the fields and confirms.
+    void acceptHeadings();
+    // "Отмена": clears the fields. Either way the dialog closes.
+    void discardHeadings();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     PrintFields &fields_;
-    QPlainTextEdit *text1_[3] = {};
-    QLabel *label1_[4] = {};
-    QPushButton *command1_[2] = {};
-    QLineEdit *text2_ = nullptr;
+    QPlainTextEdit *headingBoxes_[3] = {};
+    QLabel *captions_[4] = {};
+    QPushButton *buttons_[2] = {};
+    QLineEdit *copyNameBox_ = nullptr;
 };
 
 } // namespace vs

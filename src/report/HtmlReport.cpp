@@ -1,8 +1,7 @@
 #include "HtmlReport.h"
 
 #include "report/Cp1251.h"
-#include "report/ReportPreview.h"
-#include "widgets/DesktopServices.h"
+#include "util/Services.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,8 +52,9 @@ qsizetype CharacterCount(const QString &text)
 
 void Report(const ReportOutput &output, const QString &text)
 {
-    MessageBoxes &boxes = output.boxes ? *output.boxes : DefaultMessageBoxes();
-    boxes.show(output.parent, text, QStringLiteral("Печать"), MessageBoxes::Icon::Exclamation);
+    if (output.boxes)
+        output.boxes->show(output.parent, text, QStringLiteral("Печать"),
+                           MessageBoxes::Icon::Exclamation);
 }
 
 QString Quoted(const QString &path) { return u'\u00AB' + path + u'\u00BB'; }
@@ -202,8 +202,6 @@ bool WriteHtmlReport(const ReportTable &list, const QString &heading1, const QSt
 
     if (output.openPreview)
         output.openPreview(preview, output.parent);
-    else
-        OpenReportPreview(preview, output.parent);
     return true;
 }
 

@@ -43,17 +43,20 @@ QString HtmlReportText(const ReportTable &list, const QString &heading1,
 // Opens a written report for viewing and printing.
 using PreviewOpener = std::function<void(const QString &path, QWidget *parent)>;
 
+// Where the report goes and who shows it. This layer has no windows: the
+// print command (PrintCommand.h) fills in the real message boxes and the
+// program's preview window when its caller names none.
 struct ReportOutput {
     ReportPlace place = DefaultReportPlace();
-    MessageBoxes *boxes = nullptr; // nullptr: the real message boxes
-    PreviewOpener openPreview;     // empty: the program's preview window
+    MessageBoxes *boxes = nullptr; // shows a failure; nullptr: only the result tells
+    PreviewOpener openPreview;     // empty: the file is written, not opened
     QWidget *parent = nullptr;     // owner of message boxes and preview
 };
 
 // Writes "temp.hta", copies it to "<copyName>.htm" unless copyName is empty,
 // and opens the preview. A failure is shown to the user naming the file and
 // the reason, and ends the report: no preview of a file not fully written.
-// Returns whether the preview was opened.
+// Returns whether the report was written and handed to the preview.
 bool WriteHtmlReport(const ReportTable &list, const QString &heading1, const QString &heading2,
                      const QString &heading3, const QString &copyName,
                      const ReportOutput &output = {});

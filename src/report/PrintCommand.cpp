@@ -1,12 +1,13 @@
 #include "PrintCommand.h"
 
+#include "report/ReportPreview.h"
 #include "widgets/DesktopServices.h"
 
 #include <QTreeWidget>
 
 namespace vs {
 
-void Print_doc(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
+void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
                const PrintServices &services)
 {
     fields = PrintFields{};
@@ -17,17 +18,19 @@ void Print_doc(const ReportTableSource &list, PrintFields &fields, QWidget *pare
         else
             dialog.exec();
     }
-    fields.nam_files = fields.nam_files.trimmed();
-    if (!fields.flag_printer)
+    fields.copyName = fields.copyName.trimmed();
+    if (!fields.confirmed)
         return;
 
     ReportOutput output;
     if (services.place)
         output.place = *services.place;
-    output.boxes = services.boxes;
-    output.openPreview = services.openPreview;
+    // The writer below has no windows: the real box and preview come from here.
+    output.boxes = services.boxes ? services.boxes : &DefaultMessageBoxes();
+    output.openPreview =
+        services.openPreview ? services.openPreview : PreviewOpener(OpenReportPreview);
     output.parent = parent;
-    WriteHtmlReport(list(), fields.titles1, fields.titles2, fields.titles3, fields.nam_files,
+    WriteHtmlReport(list(), fields.heading1, fields.heading2, fields.heading3, fields.copyName,
                     output);
 }
 
@@ -40,7 +43,7 @@ void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &
                    MessageBoxes::Icon::Information);
         return;
     }
-    Print_doc(list, fields, parent, services);
+    PrintReport(list, fields, parent, services);
 }
 
 void PrintCommand(bool scanRunning, const QTreeWidget &list,

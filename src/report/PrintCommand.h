@@ -5,7 +5,7 @@
 
 #include "report/Form4.h"
 #include "report/HtmlReport.h"
-#include "report/ReportTable.h"
+#include "report/ReportTableFromList.h"
 
 #include <QDate>
 #include <functional>
@@ -34,11 +34,11 @@ struct PrintServices {
 
 // Clears the fields, runs the dialog, trims the copy name and, when the dialog
 // was confirmed, writes the report.
-void Print_doc(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
+void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
                const PrintServices &services = {});
 
 // "Нет данных для печати!" while a scan runs or when the list has no rows;
-// otherwise Print_doc.
+// otherwise PrintReport.
 void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &fields,
                   QWidget *parent, const PrintServices &services = {});
 

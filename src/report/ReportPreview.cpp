@@ -47,10 +47,10 @@ ReportPreview::ReportPreview(QWidget *parent)
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     resize(900, 650);
-    browser_ = new QTextBrowser(this);
-    browser_->setObjectName(QStringLiteral("WebBrowser1"));
-    browser_->setOpenLinks(false);
-    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
+    pageView_ = new QTextBrowser(this);
+    pageView_->setObjectName(QStringLiteral("WebBrowser1"));
+    pageView_->setOpenLinks(false);
+    connect(pageView_, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
         if (url.scheme() == QStringLiteral("print"))
             print();
     });
@@ -74,7 +74,7 @@ ReportPreview::ReportPreview(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(toolBar);
-    layout->addWidget(browser_);
+    layout->addWidget(pageView_);
 }
 
 bool ReportPreview::load(const QString &path)
@@ -84,14 +84,14 @@ bool ReportPreview::load(const QString &path)
         return false;
     path_ = path;
     page_ = DecodeCp1251(file.readAll());
-    browser_->setHtml(PreviewHtml(page_));
+    pageView_->setHtml(PreviewHtml(page_));
     return true;
 }
 
 void ReportPreview::printOn(QPrinter &printer) const
 {
     QTextDocument doc;
-    doc.setDefaultFont(browser_->document()->defaultFont());
+    doc.setDefaultFont(pageView_->document()->defaultFont());
     doc.setHtml(PaperHtml(page_));
     doc.print(&printer);
 }

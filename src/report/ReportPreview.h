@@ -43,7 +43,7 @@ public slots:
 private:
     void printOn(QPrinter &printer) const;
 
-    QTextBrowser *browser_ = nullptr;
+    QTextBrowser *pageView_ = nullptr;
     QString path_;
     QString page_;
 };

@@ -1,13 +1,11 @@
 // What the report reads from the main window's folder list: the columns with
 // their captions and widths, and per row its tick and its first three texts.
-// The list itself lives in scan/; this view keeps the report free of it.
+// The list itself lives in scan/; this view keeps the report free of it, and
+// free of widgets: ReportTableFromList.h reads it from a list view.
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <vector>
-
-class QTreeWidget;
 
 namespace vs {
 
@@ -30,12 +28,5 @@ struct ReportTable {
     std::vector<ReportColumn> columns;
     std::vector<ReportRow> rows; // in list order
 };
-
-// Reads a list view generically: header captions, the rows' check boxes and
-// texts of the first three columns, the first row being the parent row.
-// Widths come from `widthTwips(column)`, columns numbered from 1 as the main
-// list numbers them; without it, from the header in pixels.
-ReportTable ReportTableFromList(const QTreeWidget &list,
-                                const std::function<float(int column)> &widthTwips = {});
 
 } // namespace vs

@@ -84,15 +84,15 @@ DirListBox::DirListBox(FileSystem &fs, MessageBoxes &boxes, QWidget *parent)
     pal.setColor(QPalette::Base, BgrColor(0x808080));
     setPalette(pal);
     setAutoFillBackground(true);
-    connect(this, &QListWidget::currentRowChanged, this, &DirListBox::onCurrentRowChanged);
+    connect(this, &QListWidget::currentRowChanged, this, &DirListBox::showHighlightedFolder);
     connect(this, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { openRow(row(item)); });
+            [this](QListWidgetItem *item) { openEntry(row(item)); });
 }
 
 QByteArray DirListBox::highlightedFolder() const
 {
     const QByteArray p = entryPath(currentRow());
-    return p.isEmpty() ? open_ : p;
+    return p.isEmpty() ? openFolder_ : p;
 }
 
 QByteArray DirListBox::entryPath(int row) const
@@ -150,12 +150,12 @@ void DirListBox::openAt(const QByteArray &requested)
             it->setData(kPathRole, JoinPath(path, name));
             it->setData(kDepthRole, depth);
         }
-        open_ = path;
-        openRow_ = int(chain.size()) - 1;
-        setCurrentRow(openRow_);
+        openFolder_ = path;
+        openFolderRow_ = int(chain.size()) - 1;
+        setCurrentRow(openFolderRow_);
     }
-    scrollToItem(item(openRow_), QAbstractItemView::PositionAtTop);
-    setToolTipText(DisplayPath(open_));
+    scrollToItem(item(openFolderRow_), QAbstractItemView::PositionAtTop);
+    setToolTipText(DisplayPath(openFolder_));
     emit changed();
 }
 
@@ -164,7 +164,7 @@ void DirListBox::setToolTipText(const QString &text)
     setToolTip(text);
 }
 
-void DirListBox::onCurrentRowChanged(int row)
+void DirListBox::showHighlightedFolder(int row)
 {
     if (row < 0)
         return;
@@ -173,7 +173,7 @@ void DirListBox::onCurrentRowChanged(int row)
     emit highlighted(path);
 }
 
-void DirListBox::openRow(int row)
+void DirListBox::openEntry(int row)
 {
     const QByteArray path = entryPath(row);
     if (path.isEmpty())
@@ -196,7 +196,7 @@ void DirListBox::openRow(int row)
 void DirListBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        openRow(currentRow());
+        openEntry(currentRow());
         event->accept();
         return;
     }

@@ -22,7 +22,7 @@ public:
     // `boxes` reports a folder the user tried to open but could not.
     DirListBox(FileSystem &fs, MessageBoxes &boxes, QWidget *parent = nullptr);
 
-    QByteArray openFolder() const override { return open_; }
+    QByteArray openFolder() const override { return openFolder_; }
     QByteArray highlightedFolder() const override;
     // Lists `path` and makes it the open folder, then emits changed(). A
     // folder that may not be read throws VsError 419; any other failure to
@@ -33,7 +33,7 @@ public:
     // Path of the entry in `row`; empty outside the list.
     QByteArray entryPath(int row) const;
     // Row of the open folder (its depth below "/", the root being row 0).
-    int openFolderRow() const { return openRow_; }
+    int openFolderRow() const { return openFolderRow_; }
     // Nesting depth of an entry, for painting its indent.
     int entryDepth(int row) const;
 
@@ -49,13 +49,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void openRow(int row);
-    void onCurrentRowChanged(int row);
+    void openEntry(int row);
+    void showHighlightedFolder(int row);
 
     FileSystem &fs_;
     MessageBoxes &boxes_;
-    QByteArray open_;
-    int openRow_ = -1;
+    QByteArray openFolder_;
+    int openFolderRow_ = -1;
 };
 
 } // namespace vs

@@ -9,66 +9,67 @@
 
 namespace vs {
 
-DriveNavigator::DriveNavigator(DriveListBox &drive1, DirListBox &dir1, MountTable &mounts,
+DriveNavigator::DriveNavigator(DriveListBox &driveList, DirListBox &folderList, MountTable &mounts,
                                MessageBoxes &boxes, QWidget *window)
-    : QObject(window), drive1_(drive1), dir1_(dir1), mounts_(mounts), boxes_(boxes), window_(window)
+    : QObject(window), driveList_(driveList), folderList_(folderList), mounts_(mounts),
+      boxes_(boxes), window_(window)
 {
     resetLastDriveIndex();
-    remember();
-    connect(&dir1_, &DirListBox::changed, this, &DriveNavigator::remember);
-    connect(&drive1_, &QComboBox::activated, this, &DriveNavigator::chooseDrive);
-    connect(&drive1_, &DriveListBox::listRefreshed, this, [this] {
-        const std::vector<DriveEntry> &drives = drive1_.drives();
+    rememberOpenFolder();
+    connect(&folderList_, &DirListBox::changed, this, &DriveNavigator::rememberOpenFolder);
+    connect(&driveList_, &QComboBox::activated, this, &DriveNavigator::chooseDrive);
+    connect(&driveList_, &DriveListBox::listRefreshed, this, [this] {
+        const std::vector<DriveEntry> &drives = driveList_.drives();
         for (size_t i = 0; i < drives.size(); ++i) {
             if (drives[i].mountPoint == lastDriveMount_) {
                 setLastDrive(int(i));
                 return;
             }
         }
-        setLastDrive(drive1_.currentIndex());
+        setLastDrive(driveList_.currentIndex());
     });
 }
 
 void DriveNavigator::resetLastDriveIndex()
 {
-    setLastDrive(drive1_.currentIndex());
+    setLastDrive(driveList_.currentIndex());
 }
 
 void DriveNavigator::setLastDrive(int index)
 {
     lastDriveIndex_ = static_cast<int16_t>(index);
-    lastDriveMount_ = drive1_.mountPoint(index);
+    lastDriveMount_ = driveList_.mountPoint(index);
 }
 
-void DriveNavigator::remember()
+void DriveNavigator::rememberOpenFolder()
 {
-    const QByteArray mount = drive1_.currentMountPoint();
-    if (!mount.isEmpty() && !dir1_.openFolder().isEmpty())
-        folders_[mount] = dir1_.openFolder();
+    const QByteArray mount = driveList_.currentMountPoint();
+    if (!mount.isEmpty() && !folderList_.openFolder().isEmpty())
+        lastFolders_[mount] = folderList_.openFolder();
 }
 
 QByteArray DriveNavigator::driveFolder(int index) const
 {
-    const QByteArray mount = drive1_.mountPoint(index);
-    const auto it = folders_.find(mount);
-    return it != folders_.end() ? it->second : mount;
+    const QByteArray mount = driveList_.mountPoint(index);
+    const auto it = lastFolders_.find(mount);
+    return it != lastFolders_.end() ? it->second : mount;
 }
 
 void DriveNavigator::chooseDrive(int index)
 {
-    const QString text = drive1_.itemText(index);
-    const QByteArray mount = drive1_.mountPoint(index);
+    const QString text = driveList_.itemText(index);
+    const QByteArray mount = driveList_.mountPoint(index);
     try {
         mounts_.checkReady(mount);
         const QByteArray folder = driveFolder(index);
         try {
-            dir1_.openAt(folder);
+            folderList_.openAt(folder);
         } catch (const VsError &) {
             // The remembered folder may be gone by now; the drive's root is
             // the next best place.
             if (folder == mount)
                 throw;
-            dir1_.openAt(mount);
+            folderList_.openAt(mount);
         }
     } catch (const VsError &e) {
         if (e.number == kErrDeviceUnavailable) {
@@ -82,16 +83,16 @@ void DriveNavigator::chooseDrive(int index)
                 // previous drive cannot be opened either, that is reported too
                 // and the choice stays there instead of going round for ever.
                 reverting_ = true;
-                drive1_.setCurrentIndex(lastDriveIndex_);
-                if (dir1_.openFolder() != driveFolder(lastDriveIndex_))
+                driveList_.setCurrentIndex(lastDriveIndex_);
+                if (folderList_.openFolder() != driveFolder(lastDriveIndex_))
                     chooseDrive(lastDriveIndex_);
                 reverting_ = false;
             }
         }
         // Other failures leave the folder list where it was.
     }
-    dir1_.setToolTipText(DisplayPath(dir1_.openFolder()));
-    setLastDrive(drive1_.currentIndex());
+    folderList_.setToolTipText(DisplayPath(folderList_.openFolder()));
+    setLastDrive(driveList_.currentIndex());
 }
 
 } // namespace vs

@@ -19,8 +19,8 @@ class MountTable;
 class DriveNavigator : public QObject {
     Q_OBJECT
 public:
-    DriveNavigator(DriveListBox &drive1, DirListBox &dir1, MountTable &mounts, MessageBoxes &boxes,
-                   QWidget *window);
+    DriveNavigator(DriveListBox &driveList, DirListBox &folderList, MountTable &mounts,
+                   MessageBoxes &boxes, QWidget *window);
 
     // Position of the last drive that could be opened.
     int16_t lastDriveIndex() const { return lastDriveIndex_; }
@@ -32,18 +32,18 @@ public:
     void chooseDrive(int index);
 
 private:
-    void remember();
+    void rememberOpenFolder();
     void setLastDrive(int index);
 
-    DriveListBox &drive1_;
-    DirListBox &dir1_;
+    DriveListBox &driveList_;
+    DirListBox &folderList_;
     MountTable &mounts_;
     MessageBoxes &boxes_;
     QWidget *window_;
     int16_t lastDriveIndex_ = 0;
     QByteArray lastDriveMount_; // follows the drive when the list is read again
     bool reverting_ = false;
-    std::map<QByteArray, QByteArray> folders_; // mount point -> last folder opened
+    std::map<QByteArray, QByteArray> lastFolders_; // mount point -> last folder opened
 };
 
 } // namespace vs

@@ -3,8 +3,10 @@
 // With --sample it shows a desktop's drives (root, EFI partition, a USB stick,
 // a DVD, an NFS share that does not answer, a RAM disk) instead of this machine's.
 #include "drives/frmSplash.h"
+#include "support/FakeMountTable.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <thread>
 
@@ -13,29 +15,22 @@ using namespace vs;
 namespace
 {
 
-class SampleMounts : public MountTable
+// A desktop's drives, in the mount table the tests use.
+void AddSampleDrives(test::FakeMountTable &mounts)
 {
-  public:
-    std::vector<DriveEntry> drives() override
-    {
-        auto d = [](const char *mp, const char *dev, const char *fs, int type, const char *label) {
-            DriveEntry e;
-            e.mountPoint = mp;
-            e.device = dev;
-            e.fsType = fs;
-            e.platformType = type;
-            e.label = QString::fromUtf8(label);
-            return e;
-        };
-        return {d("/", "/dev/nvme0n1p2", "ext4", 3, ""),
-                d("/boot/efi", "/dev/nvme0n1p1", "vfat", 3, "EFI"),
-                d("/media/anna/DVD", "/dev/sr0", "udf", 5, "Отпуск 2024"),
-                d("/media/anna/USB STICK", "/dev/sdb1", "vfat", 2, "STICK"),
-                d("/mnt/share", "nas:/export/share", "nfs4", 4, ""),
-                d("/tmp", "tmpfs", "tmpfs", 6, "")};
-    }
-    void checkReady(const QByteArray &) override {}
-};
+    auto d = [&](const char *mp, const char *dev, const char *fs, int type, const char *label) {
+        DriveEntry &e = mounts.add(mp, QString::fromUtf8(label));
+        e.device = dev;
+        e.fsType = fs;
+        e.platformType = type;
+    };
+    d("/", "/dev/nvme0n1p2", "ext4", 3, "");
+    d("/boot/efi", "/dev/nvme0n1p1", "vfat", 3, "EFI");
+    d("/media/anna/DVD", "/dev/sr0", "udf", 5, "Отпуск 2024");
+    d("/media/anna/USB STICK", "/dev/sdb1", "vfat", 2, "STICK");
+    d("/mnt/share", "nas:/export/share", "nfs4", 4, "");
+    d("/tmp", "tmpfs", "tmpfs", 6, "");
+}
 
 class SampleReader : public VolumeReader
 {
@@ -86,7 +81,9 @@ int main(int argc, char **argv)
         if (a.toInt() > 0)
             seconds = a.toInt();
 
-    static SampleMounts sampleMounts;
+    static test::FakeMountTable sampleMounts;
+    if (sample)
+        AddSampleDrives(sampleMounts);
     static TimedVolumeQuery sampleQuery(std::make_shared<SampleReader>());
     MountTable &mounts = sample ? static_cast<MountTable &>(sampleMounts) : DefaultMountTable();
     VolumeQuery &query = sample ? static_cast<VolumeQuery &>(sampleQuery) : DefaultVolumeQuery();
@@ -94,7 +91,8 @@ int main(int argc, char **argv)
     const QString current =
         list.empty() ? QStringLiteral("/") : DriveText(sample && list.size() > 3 ? list[3] : list.front());
 
-    QPointer<frmSplash> w = ShowDriveOverview(current, mounts, nullptr, query);
+    QPointer<frmSplash> w = new frmSplash(mounts, query);
+    w->open(current);
     QObject::connect(w, &QObject::destroyed, &app, &QCoreApplication::quit);
     if (seconds > 0)
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);

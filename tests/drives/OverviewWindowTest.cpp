@@ -1,6 +1,8 @@
 #include "drives/frmSplash.h"
 
 #include "Printers.h"
+#include "support/FakeMountTable.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,14 +19,6 @@ using namespace vs;
 
 namespace
 {
-
-class FakeMounts : public MountTable
-{
-  public:
-    std::vector<DriveEntry> drives() override { return list; }
-    void checkReady(const QByteArray &) override {}
-    std::vector<DriveEntry> list;
-};
 
 // Answers from a table; a drive marked dead blocks until the gate opens.
 class FakeReader : public VolumeReader
@@ -98,7 +92,7 @@ class Overview : public ::testing::Test
   protected:
     void SetUp() override
     {
-        mounts.list = {Drive("/", "ext4", 3),
+        mounts.entries = {Drive("/", "ext4", 3),
                        Drive("/media/anna/USB STICK", "vfat", 2, QStringLiteral("STICK")),
                        Drive("/mnt/dead", "nfs4", 4), Drive("/tmp", "tmpfs", 6)};
         reader->answers["/"] =
@@ -115,9 +109,14 @@ class Overview : public ::testing::Test
             if (qobject_cast<frmSplash *>(w))
                 delete w;
     }
-    frmSplash *open(const QString &text) { return ShowDriveOverview(text, mounts, nullptr, query); }
+    frmSplash *open(const QString &text, VolumeQuery *volumes = nullptr)
+    {
+        auto *window = new frmSplash(mounts, volumes ? *volumes : query);
+        window->open(text);
+        return window;
+    }
 
-    FakeMounts mounts;
+    test::FakeMountTable mounts;
     std::shared_ptr<FakeReader> reader = std::make_shared<FakeReader>();
     TimedVolumeQuery query{reader, std::chrono::milliseconds(300)};
 };
@@ -224,6 +223,7 @@ TEST_F(Overview, CharacterKeysCloseAndArrowsMove)
     EXPECT_EQ(Text(w, "Label8"), QStringLiteral("/media/anna/USB STICK"));
     EXPECT_EQ(Text(w, "Label19"), QStringLiteral("1"));
 
+    w->close(); // its owner closes it before opening the next one
     for (auto key :
          {Qt::Key_Escape, Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Space}) {
         QPointer<frmSplash> v = open(QStringLiteral("/"));
@@ -234,15 +234,20 @@ TEST_F(Overview, CharacterKeysCloseAndArrowsMove)
     EXPECT_FALSE(w);
 }
 
-TEST_F(Overview, OneWindowPerOpening)
+TEST_F(Overview, EachOpeningIsANewWindowThatGoesWhenClosed)
 {
+    // Keeping one overview at a time is the owner's part (ProgramWindows).
     QPointer<frmSplash> first = open(QStringLiteral("/"));
     EXPECT_EQ(OverviewCount(), 1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(Text(first, "Label8"), QStringLiteral("/"));
+    first->requestClose();
+    EXPECT_EQ(OverviewCount(), 0);
+    EXPECT_FALSE(first);
+
     QPointer<frmSplash> second = open(QStringLiteral("/tmp"));
     EXPECT_EQ(OverviewCount(), 1);
-    EXPECT_FALSE(first);
     ASSERT_TRUE(second);
-    EXPECT_NE(first.data(), second.data());
     EXPECT_EQ(Text(second, "Label8"), QStringLiteral("/tmp"));
     second->close();
     EXPECT_EQ(OverviewCount(), 0);
@@ -270,7 +275,7 @@ TEST_F(Overview, UnknownTextsAndHugeVolumes)
     EXPECT_EQ(Text(w, "Label7"), QStringLiteral("0 байт "));
     EXPECT_EQ(Text(w, "Label19"), QStringLiteral("0"));
     // A label read earlier by the main window still finds its drive.
-    w->ShowDriveDetails(QStringLiteral("/ [renamed]"));
+    w->showDriveDetails(QStringLiteral("/ [renamed]"));
     EXPECT_EQ(Text(w, "Label8"), QStringLiteral("/"));
     EXPECT_EQ(Text(w, "Label14"), QStringLiteral("1,7 Xбайт (!)"));
     EXPECT_EQ(Text(w, "Label19"), QStringLiteral("2147483648"));
@@ -310,7 +315,7 @@ class WatchingQuery : public VolumeQuery
 TEST_F(Overview, ShownWithTheBannerBeforeAnyDriveIsAsked)
 {
     WatchingQuery watching;
-    frmSplash *w = ShowDriveOverview(QStringLiteral("/"), mounts, nullptr, watching);
+    frmSplash *w = open(QStringLiteral("/"), &watching);
     // Once for the list, once for the details.
     EXPECT_EQ(watching.bannerSeen, (std::vector<bool>{true, true}));
     EXPECT_EQ(watching.label4Seen, (QStringList{QStringLiteral("#"), QStringLiteral("#")}));
@@ -329,9 +334,39 @@ TEST_F(Overview, AKeyWhileDrivesAreAskedClosesOnceTheOpeningIsDone)
                 QTest::keyClick(overview->findChild<QTreeWidget *>(QStringLiteral("ListView1")),
                                 Qt::Key_Escape);
     };
-    QPointer<frmSplash> w = ShowDriveOverview(QStringLiteral("/"), mounts, nullptr, watching);
+    QPointer<frmSplash> w = open(QStringLiteral("/"), &watching);
     EXPECT_EQ(calls, 2); // the details were still asked for
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(w);
     EXPECT_EQ(OverviewCount(), 0);
+}
+
+TEST_F(Overview, ACloseAskedWhileDrivesAreAskedWaitsForTheAnswers)
+{
+    WatchingQuery watching;
+    std::vector<bool> stillThere;
+    watching.onQuery = [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *overview = qobject_cast<frmSplash *>(w)) {
+                overview->requestClose();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                stillThere.push_back(overview->isVisible());
+            }
+    };
+    QPointer<frmSplash> w = open(QStringLiteral("/"), &watching);
+    // Both asks ran with the window open; it closed when the opening was done.
+    EXPECT_EQ(stillThere, (std::vector<bool>{true, true}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w);
+
+    // Once the opening is done a close is immediate, and details asked later
+    // leave no close behind.
+    QPointer<frmSplash> v = open(QStringLiteral("/"));
+    v->showDriveDetails(QStringLiteral("/tmp"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(v);
+    EXPECT_TRUE(v->isVisible());
+    v->requestClose();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(v);
 }

@@ -36,7 +36,7 @@ TEST(MainListReport, TickedRowsOfTheResultListAreReported)
     place.writable = [](const QString &) { return true; };
     services.place = place;
     services.openPreview = [&](const QString &path, QWidget *) { previews << path; };
-    services.runDialog = [](Form4 &d) { d.Command1_Click(0); };
+    services.runDialog = [](Form4 &d) { d.acceptHeadings(); };
 
     PrintCommand(false, list, [&list](int column) { return list.columnWidthTwips(column); }, fields,
                  nullptr, services);

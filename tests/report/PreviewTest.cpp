@@ -1,6 +1,7 @@
 #include "ReportFixtures.h"
 
 #include "report/HtmlReport.h"
+#include "report/PrintCommand.h"
 #include "report/ReportPreview.h"
 
 #include <QApplication>
@@ -110,4 +111,44 @@ TEST(ReportPreview, OpensAsAnOwnerlessWindowThatDeletesItself)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget *w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<ReportPreview *>(w), nullptr);
+}
+
+TEST(ReportPreview, ThePrintCommandOpensThePreviewWindowWhenNoneIsNamed)
+{
+    QTemporaryDir dir;
+    PrintServices services;
+    ReportPlace place;
+    place.programFolder = dir.path();
+    place.writable = [](const QString &) { return true; };
+    services.place = place;
+    services.runDialog = [](Form4 &d) { d.acceptHeadings(); };
+    PrintFields fields;
+    const ReportTable table = PrintedList();
+    PrintCommand(false, [&table] { return table; }, fields, nullptr, services);
+
+    std::vector<ReportPreview *> shown;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<ReportPreview *>(w))
+            shown.push_back(p);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0]->path(), dir.filePath(U("temp.hta")));
+    EXPECT_TRUE(shown[0]->page().contains(U("<TD>/srv/a&lt;b&gt;&amp;c<TD>")));
+    shown[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(ReportPreview, TheWriterAloneOpensNothingAndShowsNothing)
+{
+    // Below the windows the writer has no preview or message box of its own:
+    // without them it only writes, or only reports the failure by its result.
+    QTemporaryDir dir;
+    ReportOutput out;
+    out.place.programFolder = dir.path();
+    out.place.writable = [](const QString &) { return true; };
+    EXPECT_TRUE(WriteHtmlReport(PrintedList(), QString(), QString(), QString(), QString(), out));
+    EXPECT_EQ(FilesIn(dir.path()), QStringList{U("temp.hta")});
+    out.place.programFolder = dir.filePath(U("gone"));
+    EXPECT_FALSE(WriteHtmlReport(PrintedList(), QString(), QString(), QString(), QString(), out));
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 }

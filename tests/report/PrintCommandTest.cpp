@@ -54,10 +54,10 @@ struct Command {
 
 void Type(Form4 &d, const QString &h1, const QString &h2, const QString &h3, const QString &name)
 {
-    d.text1(0)->setPlainText(h1);
-    d.text1(1)->setPlainText(h2);
-    d.text1(2)->setPlainText(h3);
-    d.text2()->setText(name);
+    d.headingBox(0)->setPlainText(h1);
+    d.headingBox(1)->setPlainText(h2);
+    d.headingBox(2)->setPlainText(h3);
+    d.copyNameBox()->setText(name);
 }
 
 } // namespace
@@ -85,11 +85,11 @@ TEST(PrintCommand, ConfirmedDialogWritesTheReportWithTrimmedNameAndUntrimmedHead
     c.fields = {U("old1"), U("old2"), U("old3"), U("old"), true};
     c.script = [&](Form4 &d) {
         // The fields were cleared before the dialog showed.
-        EXPECT_EQ(c.fields.titles1, QString());
-        EXPECT_FALSE(c.fields.flag_printer);
-        EXPECT_EQ(d.text2()->text(), U("dir_12-14-2007"));
+        EXPECT_EQ(c.fields.heading1, QString());
+        EXPECT_FALSE(c.fields.confirmed);
+        EXPECT_EQ(d.copyNameBox()->text(), U("dir_12-14-2007"));
         Type(d, U(" Отчет "), U("строка 1\nстрока 2"), U("<b>итог</b>"), U("  отчет 1  "));
-        QTest::mouseClick(d.command1(0), Qt::LeftButton);
+        QTest::mouseClick(d.button(0), Qt::LeftButton);
     };
     ReportTable table;
     table.columns = MainColumns();
@@ -98,11 +98,11 @@ TEST(PrintCommand, ConfirmedDialogWritesTheReportWithTrimmedNameAndUntrimmedHead
 
     EXPECT_EQ(c.dialogs, 1);
     EXPECT_TRUE(c.boxes.boxes.empty());
-    EXPECT_EQ(c.fields.titles1, U(" Отчет "));
-    EXPECT_EQ(c.fields.titles2, U("строка 1\nстрока 2"));
-    EXPECT_EQ(c.fields.titles3, U("<b>итог</b>"));
-    EXPECT_EQ(c.fields.nam_files, U("отчет 1"));
-    EXPECT_TRUE(c.fields.flag_printer);
+    EXPECT_EQ(c.fields.heading1, U(" Отчет "));
+    EXPECT_EQ(c.fields.heading2, U("строка 1\nстрока 2"));
+    EXPECT_EQ(c.fields.heading3, U("<b>итог</b>"));
+    EXPECT_EQ(c.fields.copyName, U("отчет 1"));
+    EXPECT_TRUE(c.fields.confirmed);
     EXPECT_EQ(FilesIn(c.dir.path()), (QStringList{U("temp.hta"), U("отчет 1.htm")}));
     EXPECT_EQ(c.previews, QStringList{c.dir.filePath(U("temp.hta"))});
     const QByteArray page = ReadAll(c.dir.filePath(U("temp.hta")));
@@ -116,10 +116,10 @@ TEST(PrintCommand, BlankNameWritesOnlyThePreview)
     Command c;
     c.script = [](Form4 &d) {
         Type(d, {}, {}, {}, U("   "));
-        d.Command1_Click(0);
+        d.acceptHeadings();
     };
     c.run(false, GoldenList());
-    EXPECT_EQ(c.fields.nam_files, QString());
+    EXPECT_EQ(c.fields.copyName, QString());
     EXPECT_EQ(FilesIn(c.dir.path()), QStringList{U("temp.hta")});
     EXPECT_EQ(c.previews.size(), 1);
 }
@@ -127,15 +127,15 @@ TEST(PrintCommand, BlankNameWritesOnlyThePreview)
 TEST(PrintCommand, CancelCloseBoxAndEscapeWriteNothing)
 {
     const std::vector<std::function<void(Form4 &)>> ways = {
-        [](Form4 &d) { QTest::mouseClick(d.command1(1), Qt::LeftButton); },
+        [](Form4 &d) { QTest::mouseClick(d.button(1), Qt::LeftButton); },
         [](Form4 &d) {
             d.show();
             d.close(); // the window's close box
         },
         [](Form4 &d) {
             d.show();
-            QTest::keyClick(d.text2(), Qt::Key_Escape);
-            QTest::keyClick(d.text2(), Qt::Key_Return);
+            QTest::keyClick(d.copyNameBox(), Qt::Key_Escape);
+            QTest::keyClick(d.copyNameBox(), Qt::Key_Return);
             EXPECT_TRUE(d.isVisible()); // neither key closes the dialog
             d.close();
         },
@@ -148,8 +148,8 @@ TEST(PrintCommand, CancelCloseBoxAndEscapeWriteNothing)
         };
         c.run(false, GoldenList());
         EXPECT_EQ(c.dialogs, 1) << i;
-        EXPECT_FALSE(c.fields.flag_printer) << i;
-        EXPECT_EQ(c.fields.titles1 + c.fields.titles2 + c.fields.titles3 + c.fields.nam_files,
+        EXPECT_FALSE(c.fields.confirmed) << i;
+        EXPECT_EQ(c.fields.heading1 + c.fields.heading2 + c.fields.heading3 + c.fields.copyName,
                   QString()) << i;
         EXPECT_TRUE(FilesIn(c.dir.path()).isEmpty()) << i;
         EXPECT_TRUE(c.previews.isEmpty()) << i;
@@ -163,32 +163,32 @@ TEST(Form4, LayoutTextsAndFocusOrder)
     Form4 d(fields, QDate(2007, 12, 4));
     EXPECT_EQ(d.windowTitle(), U("Печать"));
     EXPECT_EQ(d.size(), QSize(527, 296));
-    EXPECT_EQ(d.text2()->text(), U("dir_12-04-2007"));
+    EXPECT_EQ(d.copyNameBox()->text(), U("dir_12-04-2007"));
     EXPECT_EQ(DefaultReportName(QDate(2031, 1, 9)), U("dir_01-09-2031"));
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(d.text1(i)->toPlainText(), QString());
-    EXPECT_EQ(d.label1(0)->text(), U("Заголовок 1"));
-    EXPECT_EQ(d.label1(2)->text(), U("Заголовок 3"));
-    EXPECT_EQ(d.label1(3)->text(), U("Имя файла"));
-    EXPECT_EQ(d.command1(0)->text(), U("Печать"));
-    EXPECT_EQ(d.command1(1)->text(), U("Отмена"));
-    EXPECT_EQ(d.command1(0)->geometry(), QRect(131, 264, 123, 24));
-    EXPECT_EQ(d.text1(1)->geometry(), QRect(1, 93, 525, 56));
-    EXPECT_EQ(d.text2()->geometry(), QRect(73, 234, 247, 22));
+        EXPECT_EQ(d.headingBox(i)->toPlainText(), QString());
+    EXPECT_EQ(d.caption(0)->text(), U("Заголовок 1"));
+    EXPECT_EQ(d.caption(2)->text(), U("Заголовок 3"));
+    EXPECT_EQ(d.caption(3)->text(), U("Имя файла"));
+    EXPECT_EQ(d.button(0)->text(), U("Печать"));
+    EXPECT_EQ(d.button(1)->text(), U("Отмена"));
+    EXPECT_EQ(d.button(0)->geometry(), QRect(131, 264, 123, 24));
+    EXPECT_EQ(d.headingBox(1)->geometry(), QRect(1, 93, 525, 56));
+    EXPECT_EQ(d.copyNameBox()->geometry(), QRect(73, 234, 247, 22));
     for (int i = 0; i < 2; ++i) {
-        EXPECT_FALSE(d.command1(i)->isDefault());
-        EXPECT_FALSE(d.command1(i)->autoDefault());
+        EXPECT_FALSE(d.button(i)->isDefault());
+        EXPECT_FALSE(d.button(i)->autoDefault());
     }
     const auto texts = d.findChildren<QPlainTextEdit *>(U("Text1"));
     ASSERT_EQ(texts.size(), 3);
     EXPECT_EQ(texts[1]->property("index").toInt(), 1);
 
     d.show();
-    QWidget *const expected[] = {d.text1(0), d.command1(0), d.text1(1), d.text1(2), d.text2(),
-                                 d.command1(1), d.text1(0)};
-    d.text1(0)->setFocus();
+    QWidget *const expected[] = {d.headingBox(0), d.button(0), d.headingBox(1), d.headingBox(2), d.copyNameBox(),
+                                 d.button(1), d.headingBox(0)};
+    d.headingBox(0)->setFocus();
     QApplication::setActiveWindow(&d);
-    QWidget *w = d.text1(0);
+    QWidget *w = d.headingBox(0);
     for (size_t i = 1; i < std::size(expected); ++i) {
         w = w->nextInFocusChain();
         while (!(w->focusPolicy() & Qt::TabFocus))
@@ -203,16 +203,16 @@ TEST(Form4, EnterInAHeadingStartsANewLineAndEnterOnAButtonPressesIt)
     Form4 d(fields);
     d.show();
     QApplication::setActiveWindow(&d);
-    d.text1(2)->setFocus();
-    QTest::keyClicks(d.text1(2), QStringLiteral("one"));
-    QTest::keyClick(d.text1(2), Qt::Key_Return);
-    QTest::keyClicks(d.text1(2), QStringLiteral("two"));
-    d.command1(0)->setFocus();
-    QTest::keyClick(d.command1(0), Qt::Key_Return);
+    d.headingBox(2)->setFocus();
+    QTest::keyClicks(d.headingBox(2), QStringLiteral("one"));
+    QTest::keyClick(d.headingBox(2), Qt::Key_Return);
+    QTest::keyClicks(d.headingBox(2), QStringLiteral("two"));
+    d.button(0)->setFocus();
+    QTest::keyClick(d.button(0), Qt::Key_Return);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_TRUE(fields.flag_printer);
-    EXPECT_EQ(fields.titles3, U("one\ntwo"));
-    EXPECT_EQ(fields.nam_files, DefaultReportName(QDate::currentDate()));
+    EXPECT_TRUE(fields.confirmed);
+    EXPECT_EQ(fields.heading3, U("one\ntwo"));
+    EXPECT_EQ(fields.copyName, DefaultReportName(QDate::currentDate()));
 }
 
 TEST(ReportTableFromList, ReadsCaptionsTicksTextsAndWidths)

@@ -1,4 +1,4 @@
-#include "ReportTable.h"
+#include "ReportTableFromList.h"
 
 #include "widgets/Twips.h"
 
