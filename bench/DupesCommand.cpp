@@ -4,8 +4,9 @@
 // volumescope-bench checksum FILE...: "checksum<TAB>path" per file.
 #include "Commands.h"
 
-#include "dupes/engine/DuplicateGroups.h"
+#include "dupes/engine/DupeSearch.h"
 #include "dupes/engine/FileChecksum.h"
+#include "util/Services.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
@@ -14,14 +15,71 @@
 
 namespace {
 
-class BenchHost final : public vs::DupeHost {
+// Nothing to let through: the benchmark has no window.
+class NoYield final : public vs::EventYield {
 public:
     void yield() override {}
-    bool scanRunning() const override { return true; }
-    void showError(int, const QString &text, const QString &) override
+};
+
+// Keeps the rows, prints error texts, and with VS_BENCH_TIMES=1 shows where
+// the time goes, one line per stage.
+class BenchListener final : public vs::DupeSearchListener {
+public:
+    BenchListener() : times_(qEnvironmentVariableIsSet("VS_BENCH_TIMES"))
+    {
+        clock_.start();
+        cpuBefore_ = cpu();
+    }
+
+    void searchStarted(vs::DupeSearchKind) override {}
+    void stageChanged(Stage stage) override
+    {
+        if (stage == Stage::Sorting)
+            lap("walk");
+        else if (stage == Stage::Comparing)
+            lap("sort");
+    }
+    void rowsAdded(const std::vector<vs::DupeRow> &rows) override
+    {
+        lap("group");
+        rows_ = rows;
+    }
+    void rowAdded(const vs::DupeRow &row) override { rows_.push_back(row); }
+    void errorBox(int, const QString &text, const QString &) override
     {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
+    void searchFinished(vs::DupeSearchKind, double, int) override
+    {
+        if (!walked_)
+            lap("walk");
+    }
+
+    const std::vector<vs::DupeRow> &rows() const { return rows_; }
+
+private:
+    static double cpu()
+    {
+        rusage u {};
+        getrusage(RUSAGE_SELF, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    }
+    void lap(const char *step)
+    {
+        walked_ = true;
+        const double now = cpu();
+        if (times_)
+            std::fprintf(stderr, "%-6s %8.3f s  cpu %8.3f s\n", step, double(clock_.nsecsElapsed()) / 1e9,
+                         now - cpuBefore_);
+        cpuBefore_ = now;
+        clock_.restart();
+    }
+
+    bool times_;
+    bool walked_ = false;
+    QElapsedTimer clock_;
+    double cpuBefore_ = 0;
+    std::vector<vs::DupeRow> rows_;
 };
 
 } // namespace
@@ -32,40 +90,11 @@ int RunDupes(int argc, char **argv)
         std::fprintf(stderr, "usage: volumescope-bench dupes DIR\n");
         return 2;
     }
-    BenchHost host;
-    vs::FileCollection files;
-    // The scan's steps one by one, so VS_BENCH_TIMES=1 can show where the time goes.
-    const bool times = qEnvironmentVariableIsSet("VS_BENCH_TIMES");
-    QElapsedTimer clock;
-    clock.start();
-    double cpuBefore = 0;
-    auto cpu = [] {
-        rusage u {};
-        getrusage(RUSAGE_SELF, &u);
-        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-    };
-    auto lap = [&](const char *step) {
-        const double now = cpu();
-        if (times)
-            std::fprintf(stderr, "%-6s %8.3f s  cpu %8.3f s\n", step, double(clock.nsecsElapsed()) / 1e9,
-                         now - cpuBefore);
-        cpuBefore = now;
-        clock.restart();
-    };
-    cpuBefore = cpu();
-    files.reset();
-    QByteArray path(argv[0]);
-    int32_t entryCount = 0, folderCount = 0;
-    vs::FindFilesAPI_all(host, files, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
-    lap("walk");
-    std::vector<vs::DupeRow> rows;
-    if (files.fileCount() > 0) {
-        files.trim();
-        vs::SortBySize(files);
-        lap("sort");
-        rows = vs::ListDuplicateGroups(files, &host);
-        lap("group");
-    }
+    NoYield yield;
+    BenchListener listener;
+    vs::DupeSearch search(yield, listener);
+    search.scanTree(QByteArray(argv[0]));
+    const std::vector<vs::DupeRow> &rows = listener.rows();
     std::string out;
     out.reserve(rows.size() * 96);
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -11,6 +11,8 @@
 
 namespace vs {
 
+ProgramWindows::~ProgramWindows() = default;
+
 ProgramWindows::ProgramWindows(Form1 &form1, Services services)
     : form1_(form1), services_(std::move(services))
 {
@@ -33,8 +35,10 @@ void ProgramWindows::print()
 
 void ProgramWindows::showDuplicates()
 {
-    Form2::instance(services_.fs, services_.mounts, services_.shell, services_.boxes, services_.yield)
-        .showWindow();
+    if (!form2_)
+        form2_ = std::make_unique<Form2>(
+            WindowServices{services_.fs, services_.mounts, services_.shell, services_.boxes, services_.yield});
+    form2_->showWindow();
 }
 
 void ProgramWindows::showAbout()
@@ -57,8 +61,8 @@ void ProgramWindows::showDriveOverview()
 
 void ProgramWindows::closeOthers()
 {
-    if (Form2 *f2 = Form2::existing())
-        f2->closeForApp();
+    if (form2_)
+        form2_->closeForApp();
 }
 
 } // namespace vs

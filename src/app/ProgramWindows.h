@@ -6,10 +6,12 @@
 #include "report/PrintCommand.h"
 
 #include <QObject>
+#include <memory>
 
 namespace vs {
 
 class Form1;
+class Form2;
 class FileSystem;
 class MountTable;
 class Shell;
@@ -28,6 +30,7 @@ public:
         PrintServices print; // report dialog, preview and folder; defaults are the real ones
     };
     ProgramWindows(Form1 &form1, Services services);
+    ~ProgramWindows() override;
 
     void print();
     void showDuplicates();
@@ -35,10 +38,13 @@ public:
     void showDriveOverview();
     // The main window is going away: the duplicate finder goes with it.
     void closeOthers();
+    // The duplicate finder once it has been shown, else null.
+    Form2 *duplicateFinder() const { return form2_.get(); }
 
 private:
     Form1 &form1_;
     Services services_;
+    std::unique_ptr<Form2> form2_;
 };
 
 } // namespace vs

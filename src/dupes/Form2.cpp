@@ -3,7 +3,6 @@
 #include "widgets/DirListBox.h"
 #include "widgets/DriveListBox.h"
 #include "widgets/DriveNavigator.h"
-#include "dupes/engine/DuplicateGroups.h"
 #include "dupes/Hourglass.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "dupes/SizeRange.h"
@@ -21,7 +20,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -75,16 +73,6 @@ QString defaultOpenFileDialog(QWidget *parent, const QString &current)
                                         QStringLiteral("*.* (*)"));
 }
 
-double steadySeconds()
-{
-    static QElapsedTimer timer;
-    if (!timer.isValid())
-        timer.start();
-    return timer.nsecsElapsed() / 1e9;
-}
-
-Form2 *g_instance = nullptr;
-
 } // namespace
 
 QByteArray FolderOfPath(const QByteArray &path)
@@ -93,13 +81,12 @@ QByteArray FolderOfPath(const QByteArray &path)
     return slash < 0 ? QByteArray() : path.left(slash + 1);
 }
 
-Form2::Form2(const Form2Services &services, QWidget *parent)
-    : QWidget(parent, Qt::Window), services_(services)
+Form2::Form2(const WindowServices &services, Form2Extras extras, QWidget *parent)
+    : QWidget(parent, Qt::Window), services_(services), extras_(std::move(extras)),
+      search_(services.yield, *this, extras_.clock)
 {
-    if (!services_.openFileDialog)
-        services_.openFileDialog = defaultOpenFileDialog;
-    if (!services_.clock)
-        services_.clock = steadySeconds;
+    if (!extras_.openFileDialog)
+        extras_.openFileDialog = defaultOpenFileDialog;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Дубликтор файлов"));
     setWindowIcon(DupesWindowIcon());
@@ -112,30 +99,11 @@ Form2::Form2(const Form2Services &services, QWidget *parent)
         w->installEventFilter(this);
     installEventFilter(this);
     resetControls();
+    passSizeRangeToSearch();
     resize(Px(kClientWidthTw), Px(kClientHeightTw));
 }
 
-Form2::~Form2()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-Form2 &Form2::instance(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes,
-                       EventYield &yield)
-{
-    if (!g_instance) {
-        g_instance = new Form2(Form2Services{fs, mounts, shell, boxes, yield});
-        // Widgets must go before the application object does.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete g_instance; });
-    }
-    return *g_instance;
-}
-
-Form2 *Form2::existing()
-{
-    return g_instance;
-}
+Form2::~Form2() = default;
 
 void Form2::showWindow()
 {
@@ -170,244 +138,239 @@ void Form2::buildControls()
         return b;
     };
 
-    Label1 = label("Label1", QStringLiteral("Файл для проверки"), 105, 30);
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(TwRect(75, 255, 10785, 300));
-    Command1 = button("Command1", QStringLiteral("..."), 10905, 255, 345, 300);
-    Label2 = label("Label2", QStringLiteral("Выбор места поиска:"), 90, 555);
-    Label4 = label("Label4", QStringLiteral("Контрольная сумма:"), 2730, 555);
-    Label5 = label("Label5", QStringLiteral("0"), 4350, 570);
+    label("Label1", QStringLiteral("Файл для проверки"), 105, 30);
+    chosenFileField_ = new QLineEdit(this);
+    chosenFileField_->setObjectName(QStringLiteral("Text1"));
+    chosenFileField_->setGeometry(TwRect(75, 255, 10785, 300));
+    browseButton_ = button("Command1", QStringLiteral("..."), 10905, 255, 345, 300);
+    label("Label2", QStringLiteral("Выбор места поиска:"), 90, 555);
+    checksumHeading_ = label("Label4", QStringLiteral("Контрольная сумма:"), 2730, 555);
+    checksumValue_ = label("Label5", QStringLiteral("0"), 4350, 570);
 
-    Drive1 = new DriveListBox(services_.mounts, this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(TwRect(90, 795, 2475, 315));
+    driveList_ = new DriveListBox(services_.mounts, this);
+    driveList_->setObjectName(QStringLiteral("Drive1"));
+    driveList_->setGeometry(TwRect(90, 795, 2475, 315));
 
-    Label6 = label("Label6", QStringLiteral("Список дубликатов:"), 2715, 795);
-    Command3 = button("Command3", QStringLiteral("..."), 7020, 630, 360, 360);
-    Command4 = button("Command4", QStringLiteral("Сканировать"), 7440, 630, 1860, 360);
-    Command2 = button("Command2", QStringLiteral("Искать"), 9390, 630, 1860, 360);
+    label("Label6", QStringLiteral("Список дубликатов:"), 2715, 795);
+    settingsButton_ = button("Command3", QStringLiteral("..."), 7020, 630, 360, 360);
+    scanButton_ = button("Command4", QStringLiteral("Сканировать"), 7440, 630, 1860, 360);
+    findCopiesButton_ = button("Command2", QStringLiteral("Искать"), 9390, 630, 1860, 360);
 
-    Dir1 = new DirListBox(services_.fs, services_.boxes, this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(TwRect(75, 1230, 2475, 4365));
+    folderList_ = new DirListBox(services_.fs, services_.boxes, this);
+    folderList_->setObjectName(QStringLiteral("Dir1"));
+    folderList_->setGeometry(TwRect(75, 1230, 2475, 4365));
     {
-        QPalette p = Dir1->palette();
+        QPalette p = folderList_->palette();
         p.setColor(QPalette::Base, kGrey);
-        Dir1->setPalette(p);
+        folderList_->setPalette(p);
     }
-    navigator_ = new DriveNavigator(*Drive1, *Dir1, services_.mounts, services_.boxes, this);
+    navigator_ = new DriveNavigator(*driveList_, *folderList_, services_.mounts, services_.boxes, this);
 
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(TwRect(2625, 1050, 8625, 4545));
-    ListView1->setColumnCount(3);
-    ListView1->setHeaderLabels({QStringLiteral("Файл"), QStringLiteral("Размер"), QStringLiteral("CRC")});
-    ListView1->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setUniformRowHeights(true);
+    resultList_ = new QTreeWidget(this);
+    resultList_->setObjectName(QStringLiteral("ListView1"));
+    resultList_->setGeometry(TwRect(2625, 1050, 8625, 4545));
+    resultList_->setColumnCount(3);
+    resultList_->setHeaderLabels({QStringLiteral("Файл"), QStringLiteral("Размер"), QStringLiteral("CRC")});
+    resultList_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    resultList_->setRootIsDecorated(false);
+    resultList_->setItemsExpandable(false);
+    resultList_->setUniformRowHeights(true);
     // Rows stay in the order the searches add them: groups are consecutive rows.
-    ListView1->setSortingEnabled(false);
-    ListView1->header()->setSectionsClickable(false);
-    ListView1->header()->setStretchLastSection(false);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setTextElideMode(Qt::ElideMiddle);
+    resultList_->setSortingEnabled(false);
+    resultList_->header()->setSectionsClickable(false);
+    resultList_->header()->setStretchLastSection(false);
+    resultList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    resultList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    resultList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resultList_->setTextElideMode(Qt::ElideMiddle);
     {
-        QPalette p = ListView1->palette();
+        QPalette p = resultList_->palette();
         p.setColor(QPalette::Base, kGrey);
-        ListView1->setPalette(p);
+        resultList_->setPalette(p);
     }
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    panels_[0] = new StatusPanel(QStringLiteral("Panel1"), Px(2500), StatusBar1);
-    panels_[1] = new StatusPanel(QStringLiteral("Panel2"), Px(1440), StatusBar1);
-    panels_[2] = new StatusPanel(QStringLiteral("Panel3"), Px(1440), StatusBar1);
-    panels_[1]->setMinimumWidth(Px(1710));
-    StatusBar1->addWidget(panels_[0], 1);
-    StatusBar1->addWidget(panels_[1]);
-    StatusBar1->addWidget(panels_[2]);
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    folderPanel_ = new StatusPanel(QStringLiteral("Panel1"), Px(2500), statusBar_);
+    timePanel_ = new StatusPanel(QStringLiteral("Panel2"), Px(1440), statusBar_);
+    countPanel_ = new StatusPanel(QStringLiteral("Panel3"), Px(1440), statusBar_);
+    timePanel_->setMinimumWidth(Px(1710));
+    statusBar_->addWidget(folderPanel_, 1);
+    statusBar_->addWidget(timePanel_);
+    statusBar_->addWidget(countPanel_);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(70);
-    connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
+    hourglassTimer_ = new QTimer(this);
+    hourglassTimer_->setObjectName(QStringLiteral("Timer1"));
+    hourglassTimer_->setInterval(70);
+    connect(hourglassTimer_, &QTimer::timeout, this, &Form2::advanceHourglass);
 
-    m_mnu = new QMenu(QStringLiteral("Файл"), this);
-    m_mnu->setObjectName(QStringLiteral("m_mnu"));
-    const QString captions[3] = {QStringLiteral("Открыть файл\tF3"), QStringLiteral("Открыть каталог...\tF4"),
-                                 QStringLiteral("Копировать ссылку\tF5")};
-    for (int i = 0; i < 3; ++i) {
-        m_open[i] = m_mnu->addAction(captions[i]);
-        m_open[i]->setObjectName(QStringLiteral("m_open_%1").arg(i));
-    }
-    connect(m_open[0], &QAction::triggered, this, &Form2::OpenSelectedFile);
-    connect(m_open[1], &QAction::triggered, this, &Form2::OpenSelectedFolder);
-    connect(m_open[2], &QAction::triggered, this, &Form2::CopySelectedPath);
+    rowMenu_ = new QMenu(QStringLiteral("Файл"), this);
+    rowMenu_->setObjectName(QStringLiteral("m_mnu"));
+    openFileAction_ = rowMenu_->addAction(QStringLiteral("Открыть файл\tF3"), this, &Form2::openSelectedFile);
+    openFileAction_->setObjectName(QStringLiteral("m_open_0"));
+    openFolderAction_ =
+        rowMenu_->addAction(QStringLiteral("Открыть каталог...\tF4"), this, &Form2::openSelectedFolder);
+    openFolderAction_->setObjectName(QStringLiteral("m_open_1"));
+    copyPathAction_ = rowMenu_->addAction(QStringLiteral("Копировать ссылку\tF5"), this, &Form2::copySelectedPath);
+    copyPathAction_->setObjectName(QStringLiteral("m_open_2"));
 
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, [this] {
-        Frame1->show();
-        Frame1->raise();
-    });
-    connect(Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { CopySelectedPath(); });
-    ListView1->viewport()->installEventFilter(this);
+    connect(browseButton_, &QPushButton::clicked, this, &Form2::chooseFileByDialog);
+    connect(findCopiesButton_, &QPushButton::clicked, this, &Form2::findCopiesOfChosenFile);
+    connect(settingsButton_, &QPushButton::clicked, this, &Form2::showSettingsPanel);
+    connect(scanButton_, &QPushButton::clicked, this, &Form2::startTreeScan);
+    connect(resultList_, &QTreeWidget::itemDoubleClicked, copyPathAction_, &QAction::trigger);
+    resultList_->viewport()->installEventFilter(this);
 
-    connect(Drive1, &QComboBox::activated, this,
-            [this] { setPanel(1, DisplayPath(Dir1->highlightedFolder())); });
-    connect(Dir1, &DirListBox::changed, this, [this] { setPanel(1, DisplayPath(Dir1->highlightedFolder())); });
-    connect(Dir1, &DirListBox::highlighted, this,
-            [this](const QByteArray &path) { setPanel(1, DisplayPath(path)); });
+    connect(driveList_, &QComboBox::activated, this,
+            [this] { showFolderInPanel(folderList_->highlightedFolder()); });
+    connect(folderList_, &DirListBox::changed, this,
+            [this] { showFolderInPanel(folderList_->highlightedFolder()); });
+    connect(folderList_, &DirListBox::highlighted, this, &Form2::showFolderInPanel);
 }
 
 void Form2::buildSettingsPanel()
 {
-    Frame1 = new QGroupBox(QStringLiteral("Настройка сканирования"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(TwRect(3840, 1455, 4185, 2475));
-    Frame1->setAutoFillBackground(true);
+    settingsPanel_ = new QGroupBox(QStringLiteral("Настройка сканирования"), this);
+    settingsPanel_->setObjectName(QStringLiteral("Frame1"));
+    settingsPanel_->setGeometry(TwRect(3840, 1455, 4185, 2475));
+    settingsPanel_->setAutoFillBackground(true);
 
     auto label = [this](const char *name, const QString &text, double left, double top) {
-        auto *l = new QLabel(text, Frame1);
+        auto *l = new QLabel(text, settingsPanel_);
         l->setObjectName(QLatin1String(name));
         l->move(Px(left), Px(top));
         l->adjustSize();
         return l;
     };
-    Label3 = label("Label3", QStringLiteral("Размер файлов"), 120, 300);
-    Label3->setGeometry(TwRect(120, 300, 2295, 210));
-    Label8 = label("Label8", QStringLiteral("ОТ:"), 165, 570);
-    Text2 = new QLineEdit(QStringLiteral("0"), Frame1);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setGeometry(TwRect(135, 795, 2625, 315));
-    Label9 = label("Label9", QStringLiteral("0"), 2370, 1125);
-    Label9->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label11 = label("Label11", QStringLiteral("байт"), 2505, 1125);
-    Label7 = label("Label7", QStringLiteral("ДО:"), 165, 1320);
-    Check1 = new QCheckBox(Frame1);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(TwRect(2880, 1350, 255, 315));
-    Text3 = new QLineEdit(QStringLiteral("0"), Frame1);
-    Text3->setObjectName(QStringLiteral("Text3"));
-    Text3->setGeometry(TwRect(135, 1545, 2625, 315));
-    Label10 = label("Label10", QStringLiteral("0"), 2370, 1890);
-    Label10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label12 = label("Label12", QStringLiteral("байт"), 2505, 1890);
+    QLabel *sizeHeading = label("Label3", QStringLiteral("Размер файлов"), 120, 300);
+    sizeHeading->setGeometry(TwRect(120, 300, 2295, 210));
+    label("Label8", QStringLiteral("ОТ:"), 165, 570);
+    minField_ = new QLineEdit(QStringLiteral("0"), settingsPanel_);
+    minField_->setObjectName(QStringLiteral("Text2"));
+    minField_->setGeometry(TwRect(135, 795, 2625, 315));
+    minBytesLabel_ = label("Label9", QStringLiteral("0"), 2370, 1125);
+    minBytesLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label("Label11", QStringLiteral("байт"), 2505, 1125);
+    maxHeading_ = label("Label7", QStringLiteral("ДО:"), 165, 1320);
+    useMaxCheck_ = new QCheckBox(settingsPanel_);
+    useMaxCheck_->setObjectName(QStringLiteral("Check1"));
+    useMaxCheck_->setGeometry(TwRect(2880, 1350, 255, 315));
+    maxField_ = new QLineEdit(QStringLiteral("0"), settingsPanel_);
+    maxField_->setObjectName(QStringLiteral("Text3"));
+    maxField_->setGeometry(TwRect(135, 1545, 2625, 315));
+    maxBytesLabel_ = label("Label10", QStringLiteral("0"), 2370, 1890);
+    maxBytesLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label("Label12", QStringLiteral("байт"), 2505, 1890);
     const QString units[4] = {QStringLiteral("байт"), QStringLiteral("Кбайт"), QStringLiteral("Мбайт"),
                               QStringLiteral("Гбайт")};
     const double tops[4] = {150, 405, 660, 900};
     for (int i = 0; i < 4; ++i) {
-        Option1[i] = new QRadioButton(units[i], Frame1);
-        Option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        Option1[i]->setGeometry(TwRect(3015, tops[i], 855, 285));
-        connect(Option1[i], &QRadioButton::clicked, this, [this] {
-            ShowFieldBytes(2);
-            ShowFieldBytes(3);
+        unitButtons_[i] = new QRadioButton(units[i], settingsPanel_);
+        unitButtons_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        unitButtons_[i]->setGeometry(TwRect(3015, tops[i], 855, 285));
+        connect(unitButtons_[i], &QRadioButton::clicked, this, [this] {
+            showFieldBytes(minField_, minBytesLabel_);
+            showFieldBytes(maxField_, maxBytesLabel_);
         });
     }
-    Command5 = new QPushButton(QStringLiteral("Закрыть"), Frame1);
-    Command5->setObjectName(QStringLiteral("Command5"));
-    Command5->setGeometry(TwRect(2790, 2040, 1320, 345));
-    Command5->setAutoDefault(false);
-    Command5->setToolTip(QStringLiteral("Настройки сохраняться только после закрытия окна настроек!"));
+    closeSettingsButton_ = new QPushButton(QStringLiteral("Закрыть"), settingsPanel_);
+    closeSettingsButton_->setObjectName(QStringLiteral("Command5"));
+    closeSettingsButton_->setGeometry(TwRect(2790, 2040, 1320, 345));
+    closeSettingsButton_->setAutoDefault(false);
+    closeSettingsButton_->setToolTip(QStringLiteral("Настройки сохраняться только после закрытия окна настроек!"));
 
-    connect(Text2, &QLineEdit::textChanged, this, [this] { ShowFieldBytes(2); });
-    connect(Text3, &QLineEdit::textChanged, this, [this] { ShowFieldBytes(3); });
-    connect(Check1, &QCheckBox::clicked, this, [this](bool on) { setCheck1(on); });
-    connect(Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
+    connect(minField_, &QLineEdit::textChanged, this, [this] { showFieldBytes(minField_, minBytesLabel_); });
+    connect(maxField_, &QLineEdit::textChanged, this, [this] { showFieldBytes(maxField_, maxBytesLabel_); });
+    connect(useMaxCheck_, &QCheckBox::clicked, this, &Form2::setUpperBoundOn);
+    connect(closeSettingsButton_, &QPushButton::clicked, this, &Form2::applySettingsAndClose);
 }
 
 void Form2::setTabOrderOfControls()
 {
-    QWidget *order[] = {Text1,      Dir1,       Command2,   Command1, ListView1,
-                        Command4,   Command3,   Option1[0], Option1[1], Option1[2],
-                        Text2,      Text3,      Command5,   Check1,     Option1[3]};
-    setTabOrder(Text1, Drive1);
-    setTabOrder(Drive1, Dir1);
+    QWidget *order[] = {chosenFileField_, folderList_,     findCopiesButton_, browseButton_,
+                        resultList_,      scanButton_,     settingsButton_,   unitButtons_[0],
+                        unitButtons_[1],  unitButtons_[2], minField_,         maxField_,
+                        closeSettingsButton_, useMaxCheck_, unitButtons_[3]};
+    setTabOrder(chosenFileField_, driveList_);
+    setTabOrder(driveList_, folderList_);
     for (size_t i = 1; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
 
-void Form2::setCheck1(bool on)
+void Form2::setUpperBoundOn(bool on)
 {
-    Check1->setChecked(on);
-    Label7->setEnabled(on);
-    Text3->setEnabled(on);
+    useMaxCheck_->setChecked(on);
+    maxHeading_->setEnabled(on);
+    maxField_->setEnabled(on);
     // Off, the field takes the colour of the window's bars; on, that of an
     // ordinary field.
-    QPalette p = Text3->palette();
+    QPalette p = maxField_->palette();
     const QColor bg = on ? QApplication::palette().color(QPalette::Base)
                          : QApplication::palette().color(QPalette::Window);
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         p.setColor(group, QPalette::Base, bg);
-    Text3->setPalette(p);
+    maxField_->setPalette(p);
 }
 
 // The controls as they are at every opening of the window.
 void Form2::resetControls()
 {
-    Text1->clear();
-    label5Text_ = QStringLiteral("0");
-    placeLabel5();
-    for (QLabel *l : {Label4, Label5})
+    chosenFileField_->clear();
+    checksumText_ = QStringLiteral("0");
+    placeChecksumValue();
+    for (QLabel *l : {checksumHeading_, checksumValue_})
         l->setPalette(QPalette());
-    ListView1->clear();
-    setPanel(1, QStringLiteral("Каталог"));
-    setPanel(2, QStringLiteral("Время сканирования"));
-    setPanel(3, QStringLiteral("Дубликатов"));
-    panels_[1]->setPicture(QPixmap());
+    resultList_->clear();
+    folderPanel_->setText(QStringLiteral("Каталог"));
+    timePanel_->setText(QStringLiteral("Время сканирования"));
+    countPanel_->setText(QStringLiteral("Дубликатов"));
+    timePanel_->setPicture(QPixmap());
 
-    Frame1->hide();
-    Option1[0]->setChecked(true);
-    Text2->setText(QStringLiteral("0"));
-    Text3->setText(QStringLiteral("0"));
-    setCheck1(false);
-    ShowFieldBytes(2);
-    ShowFieldBytes(3);
+    settingsPanel_->hide();
+    unitButtons_[0]->setChecked(true);
+    minField_->setText(QStringLiteral("0"));
+    maxField_->setText(QStringLiteral("0"));
+    setUpperBoundOn(false);
+    showFieldBytes(minField_, minBytesLabel_);
+    showFieldBytes(maxField_, maxBytesLabel_);
     applyIdleStates();
 
     // The chosen file goes with the texts that showed it.
-    chosen_ = ChosenFile();
+    search_.setChosenFile(ChosenFile());
     processedText_.clear();
 }
 
 void Form2::applyIdleStates()
 {
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
-    Command2->setText(QStringLiteral("Искать"));
-    Command3->setEnabled(true);
-    Command4->setEnabled(true);
-    Command4->setText(QStringLiteral("Сканировать"));
-    Timer1->stop();
+    browseButton_->setEnabled(true);
+    findCopiesButton_->setEnabled(true);
+    findCopiesButton_->setText(QStringLiteral("Искать"));
+    settingsButton_->setEnabled(true);
+    scanButton_->setEnabled(true);
+    scanButton_->setText(QStringLiteral("Сканировать"));
+    hourglassTimer_->stop();
 }
 
 void Form2::openAfresh()
 {
     opened_ = true;
-    closeRequested_ = false;
     if (!firstOpening_)
         resetControls();
     firstOpening_ = false;
 
     const QByteArray cwd = QFile::encodeName(QDir::currentPath());
-    Drive1->refresh();
-    Drive1->chooseDriveFor(cwd);
+    driveList_->refresh();
+    driveList_->chooseDriveFor(cwd);
     try {
-        Dir1->openAt(cwd);
+        folderList_->openAt(cwd);
     } catch (const VsError &) {
         try {
-            Dir1->openAt(Drive1->currentMountPoint());
+            folderList_->openAt(driveList_->currentMountPoint());
         } catch (const VsError &) {
         }
     }
     navigator_->resetLastDriveIndex();
-    setPanel(1, DisplayPath(Dir1->highlightedFolder()));
+    showFolderInPanel(folderList_->highlightedFolder());
 
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     resize(Px(kClientWidthTw), Px(kClientHeightTw));
@@ -422,6 +385,11 @@ int Form2::lastDriveIndex() const
     return navigator_->lastDriveIndex();
 }
 
+void Form2::showFolderInPanel(const QByteArray &folder)
+{
+    folderPanel_->setText(DisplayPath(folder));
+}
+
 // ---------------------------------------------------------------- events
 
 void Form2::showEvent(QShowEvent *event)
@@ -433,14 +401,12 @@ void Form2::showEvent(QShowEvent *event)
 
 void Form2::closeEvent(QCloseEvent *event)
 {
-    if (busy_ != Busy::None) {
-        // Ask the search to stop; it closes the window once it has wound down.
-        scanRunning_ = false;
-        closeRequested_ = true;
+    if (!search_.requestClose()) {
+        // The search stops and closes the window once it has wound down.
         event->ignore();
         return;
     }
-    m_mnu->hide();
+    rowMenu_->hide();
     opened_ = false;
     event->accept();
 }
@@ -457,24 +423,25 @@ void Form2::layoutControls()
     const double W = std::max(7500.0, Tw(width()) + kFrameWidthTw);
     const double H = std::max(4405.0, Tw(height()) + kFrameHeightTw);
 
-    Dir1->setGeometry(Dir1->x(), Dir1->y(), Dir1->width(), Px(H - 1230 - 810));
-    Text1->setGeometry(Text1->x(), Text1->y(), Px(W - 640 - 75), Text1->height());
+    folderList_->setGeometry(folderList_->x(), folderList_->y(), folderList_->width(), Px(H - 1230 - 810));
+    chosenFileField_->setGeometry(chosenFileField_->x(), chosenFileField_->y(), Px(W - 640 - 75),
+                                  chosenFileField_->height());
     const double listWidth = W - 250 - 2625;
-    ListView1->setGeometry(ListView1->x(), ListView1->y(), Px(listWidth), Px(H - 1050 - 810));
+    resultList_->setGeometry(resultList_->x(), resultList_->y(), Px(listWidth), Px(H - 1050 - 810));
     const float lw = static_cast<float>(listWidth);
-    ListView1->setColumnWidth(0, Px(lw * 0.67f));
-    ListView1->setColumnWidth(1, Px(lw * 0.16f));
-    ListView1->setColumnWidth(2, Px(lw * 0.16f));
+    resultList_->setColumnWidth(0, Px(lw * 0.67f));
+    resultList_->setColumnWidth(1, Px(lw * 0.16f));
+    resultList_->setColumnWidth(2, Px(lw * 0.16f));
 
-    Command1->move(Px(W - 250 - 345), Command1->y());
+    browseButton_->move(Px(W - 250 - 345), browseButton_->y());
     const double c2 = W - 250 - 1860;
-    Command2->move(Px(c2), Command2->y());
+    findCopiesButton_->move(Px(c2), findCopiesButton_->y());
     const double c4 = c2 - 1860 - 90;
-    Command4->move(Px(c4), Command4->y());
-    Command3->move(Px(c4 - 360 - 90), Command3->y());
-    placeLabel5();
+    scanButton_->move(Px(c4), scanButton_->y());
+    settingsButton_->move(Px(c4 - 360 - 90), settingsButton_->y());
+    placeChecksumValue();
 
-    StatusBar1->setGeometry(0, height() - Px(kStatusHeightTw), width(), Px(kStatusHeightTw));
+    statusBar_->setGeometry(0, height() - Px(kStatusHeightTw), width(), Px(kStatusHeightTw));
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event)
@@ -483,38 +450,30 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat()) {
             // Taken by the first filter that sees it, so it acts once.
-            switch (key->key()) {
-            case Qt::Key_F3: OpenSelectedFile(); return true;
-            case Qt::Key_F4: OpenSelectedFolder(); return true;
-            case Qt::Key_F5: CopySelectedPath(); return true;
-            default: break;
+            QAction *action = key->key() == Qt::Key_F3   ? openFileAction_
+                              : key->key() == Qt::Key_F4 ? openFolderAction_
+                              : key->key() == Qt::Key_F5 ? copyPathAction_
+                                                         : nullptr;
+            if (action) {
+                action->trigger();
+                return true;
             }
         }
-    } else if (event->type() == QEvent::MouseButtonRelease && watched == ListView1->viewport()) {
+    } else if (event->type() == QEvent::MouseButtonRelease && watched == resultList_->viewport()) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton)
-            showContextMenu(mouse->globalPosition().toPoint());
+            rowMenu_->popup(mouse->globalPosition().toPoint());
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void Form2::showContextMenu(const QPoint &globalPos)
-{
-    m_mnu->popup(globalPos);
-}
-
-void Form2::setPanel(int panel, const QString &text)
-{
-    panels_[panel - 1]->setText(text);
 }
 
 // ---------------------------------------------------------------- result list
 
 QTreeWidgetItem *Form2::selectedRow() const
 {
-    if (ListView1->topLevelItemCount() == 0)
+    if (resultList_->topLevelItemCount() == 0)
         return nullptr;
-    const QList<QTreeWidgetItem *> rows = ListView1->selectedItems();
+    const QList<QTreeWidgetItem *> rows = resultList_->selectedItems();
     return rows.isEmpty() ? nullptr : rows.first();
 }
 
@@ -524,34 +483,29 @@ QByteArray Form2::selectedPath() const
     return row ? row->data(0, kPathRole).toByteArray() : QByteArray();
 }
 
-void Form2::OpenSelectedFile()
+void Form2::openSelectedFile()
 {
     const QByteArray path = selectedPath();
     if (!path.isEmpty())
         services_.shell.open(path, this);
 }
 
-void Form2::OpenSelectedFolder()
+void Form2::openSelectedFolder()
 {
     const QByteArray folder = FolderOfPath(selectedPath());
     if (!folder.isEmpty())
         services_.shell.open(folder, this);
 }
 
-void Form2::CopySelectedPath()
+void Form2::copySelectedPath()
 {
     const QByteArray path = selectedPath();
     if (path.isEmpty())
         return;
     // The path keeps its bytes even when the shown text cannot spell them.
-    Text1->setText(DisplayPath(path));
-    copiedText_ = Text1->text();
+    chosenFileField_->setText(DisplayPath(path));
+    copiedText_ = chosenFileField_->text();
     copiedPath_ = path;
-}
-
-void Form2::addRow(const DupeRow &row)
-{
-    ListView1->addTopLevelItem(makeRow(row));
 }
 
 QTreeWidgetItem *Form2::makeRow(const DupeRow &row)
@@ -574,24 +528,24 @@ QTreeWidgetItem *Form2::makeRow(const DupeRow &row)
 int Form2::selectedUnit() const
 {
     for (int i = 0; i < 4; ++i)
-        if (Option1[i]->isChecked())
+        if (unitButtons_[i]->isChecked())
             return i;
     return 0;
 }
 
-void Form2::placeLabel5()
+void Form2::placeChecksumValue()
 {
     // With a wider font than the layout was drawn for, the heading would run
     // into the value: keep a small gap after it.
-    const int left = std::max(Px(4350), Label4->geometry().right() + 5);
-    const QString &text = label5Text_;
+    const int left = std::max(Px(4350), checksumHeading_->geometry().right() + 5);
+    const QString &text = checksumText_;
     // Up to the settings button; the whole line stays in the tool tip.
-    const int room = std::max(20, Command3->x() - 4 - left);
-    const QString shown = Label5->fontMetrics().elidedText(text, Qt::ElideRight, room);
-    Label5->setText(shown);
-    Label5->setToolTip(shown == text ? QString() : text);
-    Label5->adjustSize();
-    Label5->move(left, Px(570));
+    const int room = std::max(20, settingsButton_->x() - 4 - left);
+    const QString shown = checksumValue_->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    checksumValue_->setText(shown);
+    checksumValue_->setToolTip(shown == text ? QString() : text);
+    checksumValue_->adjustSize();
+    checksumValue_->move(left, Px(570));
 }
 
 void Form2::placeByteLabel(QLabel *label)
@@ -601,47 +555,51 @@ void Form2::placeByteLabel(QLabel *label)
     label->move(Px(2460) - label->width(), label->y());
 }
 
-void Form2::ShowFieldBytes(int field)
+void Form2::showFieldBytes(QLineEdit *field, QLabel *bytesLabel)
 {
-    QLineEdit *text = field == 2 ? Text2 : Text3;
-    QLabel *label = field == 2 ? Label9 : Label10;
-    const QString trimmed = text->text().trimmed();
-    if (trimmed != text->text())
-        text->setText(trimmed); // raises this handler again with the tidy text
-    const double v = LeadingNumber(text->text());
-    if (text->text().isEmpty())
-        text->setText(QStringLiteral("0"));
-    label->setText(DefaultNumberText(UnitMultiplier(selectedUnit()) * v, UserDecimalSeparator()));
-    placeByteLabel(label);
+    const QString trimmed = field->text().trimmed();
+    if (trimmed != field->text())
+        field->setText(trimmed); // raises this handler again with the tidy text
+    const double v = LeadingNumber(field->text());
+    if (field->text().isEmpty())
+        field->setText(QStringLiteral("0"));
+    bytesLabel->setText(DefaultNumberText(UnitMultiplier(selectedUnit()) * v, UserDecimalSeparator()));
+    placeByteLabel(bytesLabel);
 }
 
-void Form2::ApplySizeRange()
+void Form2::tidySizeFields()
 {
-    for (QLineEdit *t : {Text2, Text3}) {
+    for (QLineEdit *t : {minField_, maxField_}) {
         const QString tidy = TidyFieldText(t->text());
         if (tidy != t->text())
             t->setText(tidy);
     }
-    if (Check1->isChecked()) {
-        const double a = LeadingNumber(Text2->text());
-        const double b = LeadingNumber(Text3->text());
+    if (useMaxCheck_->isChecked()) {
+        const double a = LeadingNumber(minField_->text());
+        const double b = LeadingNumber(maxField_->text());
         if (a > b) {
             services_.boxes.show(this, SwapMessageText(), QStringLiteral("Внимание"),
                                  MessageBoxes::Icon::Information);
-            const QString from = Text2->text();
-            Text2->setText(Text3->text());
-            Text3->setText(from);
+            const QString from = minField_->text();
+            minField_->setText(maxField_->text());
+            maxField_->setText(from);
         }
     }
 }
 
-void Form2::Command5_Click()
+void Form2::showSettingsPanel()
 {
-    ApplySizeRange();
+    settingsPanel_->show();
+    settingsPanel_->raise();
+}
+
+void Form2::applySettingsAndClose()
+{
+    tidySizeFields();
     const QString sep = UserDecimalSeparator();
-    const bool useMax = Check1->isChecked();
-    const std::optional<double> low = ReadByteLabel(Label9->text(), sep);
-    const std::optional<double> high = ReadByteLabel(Label10->text(), sep);
+    const bool useMax = useMaxCheck_->isChecked();
+    const std::optional<double> low = ReadByteLabel(minBytesLabel_->text(), sep);
+    const std::optional<double> high = ReadByteLabel(maxBytesLabel_->text(), sep);
     // A bound that cannot be held would set a wrong range without a word:
     // refuse it and keep the range of the last close.
     if (!low || (useMax && !high)) {
@@ -649,157 +607,164 @@ void Form2::Command5_Click()
                              MessageBoxes::Icon::Exclamation);
         return;
     }
-    useMaxSize_ = useMax ? 1 : 0;
+    useMaxSize_ = useMax;
     minSizeValue_ = *low;
     if (high)
         maxSizeValue_ = *high; // an unusable upper bound while it is off changes nothing
-    Frame1->hide();
+    passSizeRangeToSearch();
+    settingsPanel_->hide();
 }
 
-int Form2::useMaxSize() const
+void Form2::passSizeRangeToSearch()
 {
-    return WholeByteBounds(minSizeValue_, maxSizeValue_, useMaxSize_ == 1).useMax ? 1 : 0;
-}
-
-ByteCount Form2::minSizeBytes() const
-{
-    return ByteCount::fromBytes(
-        static_cast<uint64_t>(WholeByteBounds(minSizeValue_, maxSizeValue_, useMaxSize_ == 1).minBytes));
-}
-
-ByteCount Form2::maxSizeBytes() const
-{
-    const long long m = WholeByteBounds(minSizeValue_, maxSizeValue_, useMaxSize_ == 1).maxBytes;
-    return ByteCount::fromBytes(static_cast<uint64_t>(std::max(0LL, m)));
+    const ByteBounds b = WholeByteBounds(minSizeValue_, maxSizeValue_, useMaxSize_);
+    search_.setSizeRange(b.useMax, ByteCount::fromBytes(static_cast<uint64_t>(b.minBytes)),
+                         ByteCount::fromBytes(static_cast<uint64_t>(std::max(0LL, b.maxBytes))));
 }
 
 // ---------------------------------------------------------------- searches
 
-void Form2::yield()
-{
-    services_.yield.yield();
-}
-
-double Form2::now() const
-{
-    return services_.clock();
-}
-
-void Form2::showError(int number, const QString &text, const QString &title)
-{
-    (void)number;
-    services_.boxes.show(this, text, title, MessageBoxes::Icon::Exclamation);
-}
-
-void Form2::showScanError(const VsError &e)
-{
-    showError(e.number, QString::number(e.number) + e.description, QString::number(e.number));
-}
-
-void Form2::stepPicture(int image)
-{
-    panels_[1]->setPicture(HourglassPicture(image));
-}
-
-bool Form2::contentProgress(int64_t, int64_t)
-{
-    services_.yield.yield();
-    return scanRunning_;
-}
-
-void Form2::Timer1_Timer()
+void Form2::advanceHourglass()
 {
     animFrame_ = NextHourglassFrame(animFrame_);
-    panels_[1]->setPicture(HourglassPicture(animFrame_));
+    timePanel_->setPicture(HourglassPicture(animFrame_));
 }
 
-void Form2::Command4_Click()
+void Form2::startTreeScan()
 {
-    const QByteArray folder = Dir1->highlightedFolder();
-    if (busy_ != Busy::None) {
-        // A second press only asks the running search to stop.
-        scanRunning_ = false;
+    const QByteArray folder = folderList_->highlightedFolder();
+    if (search_.running()) {
+        search_.requestStop();
         return;
     }
     if (folder.isEmpty())
         return;
-    scanRunning_ = true;
-    busy_ = Busy::TreeScan;
-    Command1->setEnabled(false);
-    Command2->setEnabled(false);
-    Command3->setEnabled(false);
-    Command4->setText(QStringLiteral("Отмена"));
-    ListView1->clear();
-    setPanel(2, QStringLiteral("Сканирование каталогов..."));
-    setPanel(3, QStringLiteral("Поиск..."));
-
-    const double start = now();
-    Timer1->start();
-    try {
-        files_.reset();
-        QByteArray path = folder;
-        int32_t entryCount = 0, folderCount = 0;
-        FindFilesAPI_all(*this, files_, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
-        if (files_.fileCount() > 0) {
-            files_.trim();
-            setPanel(2, QStringLiteral("Сортировка данных..."));
-            setPanel(3, QStringLiteral("Проверка..."));
-            StatusBar1->repaint();
-            SortBySize(files_);
-            setPanel(2, QStringLiteral("Сравнение файлов..."));
-            StatusBar1->repaint();
-            // All rows in one insertion: a big result list fills in one go.
-            QList<QTreeWidgetItem *> items;
-            for (const DupeRow &row : ListDuplicateGroups(files_, this))
-                items.append(makeRow(row));
-            ListView1->addTopLevelItems(items);
-            panels_[1]->setPicture(HourglassPicture(kHourglassDoneFrame));
-        }
-    } catch (const VsError &e) {
-        showScanError(e);
-    } catch (const std::bad_alloc &) {
-        showScanError(MakeError(kErrOutOfMemory));
-    }
-    setPanel(2, ElapsedText(now() - start, UserDecimalSeparator()));
-    setPanel(3, CountText(ListView1->topLevelItemCount()));
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
-    Command3->setEnabled(true);
-    Command4->setText(QStringLiteral("Сканировать"));
-    scanRunning_ = false;
-    Timer1->stop();
-    finishSearch();
-}
-
-void Form2::finishSearch()
-{
-    busy_ = Busy::None;
-    if (closeRequested_)
+    if (search_.scanTree(folder))
         close();
 }
 
-void Form2::PickChosenFile()
+void Form2::findCopiesOfChosenFile()
 {
-    const QString name = services_.openFileDialog(this, DisplayPath(chosen_.path));
-    if (name.isEmpty())
-        return; // cancelled: the chosen file stays as it was
-    const QByteArray path = QFile::encodeName(name);
-    if (!IsFileFound(path)) {
-        chosen_.path.clear();
+    const QByteArray folder = folderList_->highlightedFolder();
+    if (chosenFileField_->text() != processedText_) {
+        QString typed = chosenFileField_->text();
+        if (typed == copiedText_)
+            pendingPath_ = copiedPath_;
+        if (!takeChosenFile(typed))
+            return;
+    }
+    if (search_.chosenFile().path.isEmpty()) {
+        services_.boxes.show(this, QStringLiteral("Необходимо выбрать файл для поиска!"), appTitle(),
+                             MessageBoxes::Icon::Information);
         return;
     }
-    chosen_.path = path;
+    if (search_.running()) {
+        search_.requestStop();
+        return;
+    }
+    if (folder.isEmpty())
+        return;
+    if (search_.findCopies(folder))
+        close();
 }
 
-void Form2::Command1_Click()
+void Form2::searchStarted(DupeSearchKind kind)
 {
-    PickChosenFile();
-    QString path = DisplayPath(chosen_.path);
-    pendingPath_ = chosen_.path;
-    ProcessChosenFile(path);
+    browseButton_->setEnabled(false);
+    if (kind == DupeSearchKind::TreeScan) {
+        findCopiesButton_->setEnabled(false);
+        settingsButton_->setEnabled(false);
+        scanButton_->setText(QStringLiteral("Отмена"));
+        hourglassTimer_->start();
+    } else {
+        findCopiesButton_->setText(QStringLiteral("Отмена"));
+        scanButton_->setEnabled(false);
+    }
+    resultList_->clear();
 }
 
-bool Form2::ProcessChosenFile(QString &path)
+void Form2::stageChanged(Stage stage)
+{
+    switch (stage) {
+    case Stage::Walking:
+        timePanel_->setText(QStringLiteral("Сканирование каталогов..."));
+        countPanel_->setText(QStringLiteral("Поиск..."));
+        break;
+    case Stage::Sorting:
+        timePanel_->setText(QStringLiteral("Сортировка данных..."));
+        countPanel_->setText(QStringLiteral("Проверка..."));
+        statusBar_->repaint();
+        break;
+    case Stage::Comparing:
+        timePanel_->setText(QStringLiteral("Сравнение файлов..."));
+        statusBar_->repaint();
+        break;
+    case Stage::Listed:
+        timePanel_->setPicture(HourglassPicture(kHourglassDoneFrame));
+        break;
+    }
+}
+
+void Form2::rowsAdded(const std::vector<DupeRow> &rows)
+{
+    QList<QTreeWidgetItem *> items;
+    items.reserve(qsizetype(rows.size()));
+    for (const DupeRow &row : rows)
+        items.append(makeRow(row));
+    resultList_->addTopLevelItems(items);
+}
+
+void Form2::rowAdded(const DupeRow &row)
+{
+    resultList_->addTopLevelItem(makeRow(row));
+}
+
+void Form2::errorBox(int, const QString &text, const QString &title)
+{
+    services_.boxes.show(this, text, title, MessageBoxes::Icon::Exclamation);
+}
+
+void Form2::pictureStep(int image)
+{
+    timePanel_->setPicture(HourglassPicture(image));
+}
+
+void Form2::searchFinished(DupeSearchKind kind, double seconds, int rows)
+{
+    timePanel_->setText(ElapsedText(seconds, UserDecimalSeparator()));
+    countPanel_->setText(CountText(rows));
+    browseButton_->setEnabled(true);
+    if (kind == DupeSearchKind::TreeScan) {
+        findCopiesButton_->setEnabled(true);
+        settingsButton_->setEnabled(true);
+        scanButton_->setText(QStringLiteral("Сканировать"));
+        hourglassTimer_->stop();
+    } else {
+        findCopiesButton_->setText(QStringLiteral("Искать"));
+        scanButton_->setEnabled(true);
+    }
+}
+
+// ---------------------------------------------------------------- chosen file
+
+void Form2::chooseFileByDialog()
+{
+    ChosenFile chosen = search_.chosenFile();
+    const QString name = extras_.openFileDialog(this, DisplayPath(chosen.path));
+    if (!name.isEmpty()) { // cancelled: the chosen file stays as it was
+        const QByteArray path = QFile::encodeName(name);
+        if (IsFileFound(path))
+            chosen.path = path;
+        else
+            chosen.path.clear();
+        search_.setChosenFile(chosen);
+    }
+    QString shown = DisplayPath(search_.chosenFile().path);
+    pendingPath_ = search_.chosenFile().path;
+    takeChosenFile(shown);
+}
+
+bool Form2::takeChosenFile(QString &path)
 {
     path = trimSpaces(path);
     QByteArray bytes = pendingPath_;
@@ -809,23 +774,23 @@ bool Form2::ProcessChosenFile(QString &path)
     if (bytes.isEmpty() || DisplayPath(bytes) != path)
         bytes = QFile::encodeName(path);
 
-    setPanel(2, QStringLiteral("Обработка выбранного файла..."));
+    timePanel_->setText(QStringLiteral("Обработка выбранного файла..."));
     repaint();
     services_.yield.yield();
-    Command1->setEnabled(false);
-    Command2->setEnabled(false);
+    browseButton_->setEnabled(false);
+    findCopiesButton_->setEnabled(false);
     bool taken = false;
     try {
-        ChosenFile file = TakeChosenFile(bytes);
-        chosen_ = file;
+        search_.setChosenFile(TakeChosenFile(bytes));
+        const ChosenFile &chosen = search_.chosenFile();
         QPalette p;
-        p.setColor(QPalette::WindowText, BgrColor(chosen_.size.bytes() == 0 ? 0x0000FF : 0x000000));
-        Label4->setPalette(p);
-        Label5->setPalette(p);
-        Text1->setText(DisplayPath(chosen_.path));
-        processedText_ = Text1->text();
-        label5Text_ = QString::number(chosen_.checksum) + QStringLiteral("  Размер: ") + SizeText(chosen_.size);
-        placeLabel5();
+        p.setColor(QPalette::WindowText, BgrColor(chosen.size.bytes() == 0 ? 0x0000FF : 0x000000));
+        checksumHeading_->setPalette(p);
+        checksumValue_->setPalette(p);
+        chosenFileField_->setText(DisplayPath(chosen.path));
+        processedText_ = chosenFileField_->text();
+        checksumText_ = QString::number(chosen.checksum) + QStringLiteral("  Размер: ") + SizeText(chosen.size);
+        placeChecksumValue();
         taken = true;
     } catch (const VsError &e) {
         if (e.number == kErrFileNotFound)
@@ -834,54 +799,9 @@ bool Form2::ProcessChosenFile(QString &path)
                                  MessageBoxes::Icon::Exclamation);
     } catch (const std::bad_alloc &) {
     }
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
+    browseButton_->setEnabled(true);
+    findCopiesButton_->setEnabled(true);
     return taken;
-}
-
-void Form2::Command2_Click()
-{
-    const QByteArray folder = Dir1->highlightedFolder();
-    if (Text1->text() != processedText_) {
-        QString typed = Text1->text();
-        if (typed == copiedText_)
-            pendingPath_ = copiedPath_;
-        if (!ProcessChosenFile(typed))
-            return;
-    }
-    if (chosen_.path.isEmpty()) {
-        services_.boxes.show(this, QStringLiteral("Необходимо выбрать файл для поиска!"), appTitle(),
-                             MessageBoxes::Icon::Information);
-        return;
-    }
-    if (busy_ != Busy::None) {
-        scanRunning_ = false;
-        return;
-    }
-    if (folder.isEmpty())
-        return;
-    scanRunning_ = true;
-    busy_ = Busy::OneFile;
-    Command1->setEnabled(false);
-    Command2->setText(QStringLiteral("Отмена"));
-    Command4->setEnabled(false);
-    ListView1->clear();
-    setPanel(2, QStringLiteral("Сканирование каталогов..."));
-    setPanel(3, QStringLiteral("Поиск..."));
-
-    const double start = now();
-    QByteArray path = folder;
-    int32_t entryCount = 0, folderCount = 0;
-    FindFilesAPI(*this, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
-
-    panels_[1]->setPicture(HourglassPicture(kHourglassDoneFrame));
-    setPanel(2, ElapsedText(now() - start, UserDecimalSeparator()));
-    setPanel(3, CountText(ListView1->topLevelItemCount()));
-    Command1->setEnabled(true);
-    Command2->setText(QStringLiteral("Искать"));
-    Command4->setEnabled(true);
-    scanRunning_ = false;
-    finishSearch();
 }
 
 } // namespace vs

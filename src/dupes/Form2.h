@@ -1,19 +1,17 @@
-// The duplicate finder window "Дубликтор файлов". It hosts the two searches
-// of the duplicate engine: the tree scan (Command4, groups of equal files
+// The duplicate finder window "Дубликтор файлов", a view over DupeSearch. It
+// starts the two searches, the tree scan (Command4, groups of equal files
 // below the highlighted folder) and the search for copies of one chosen file
-// (Command2). Both run on this thread inside the click and yield to the event
-// loop once per directory entry; the button that started a search reads
-// "Отмена" meanwhile and only asks the search to stop. Closing the window
-// during a search is held back until the search has wound down.
+// (Command2), and shows what the search reports. While a search runs, the
+// button that started it reads "Отмена" and only asks the search to stop;
+// closing the window meanwhile is held back until the search has wound down.
 //
-// There is one window object for the run (instance()): the size range of the
-// settings panel and the animation counter survive closing and reopening,
-// while the controls start afresh at every opening.
+// The program keeps one window object for the run (ProgramWindows owns it):
+// the size range of the settings panel and the animation counter survive
+// closing and reopening, while the controls start afresh at every opening.
 #pragma once
 
-#include "dupes/engine/DupeHost.h"
-#include "dupes/engine/FileWalk.h"
-#include "util/Errors.h"
+#include "dupes/engine/DupeSearch.h"
+#include "widgets/WindowServices.h"
 
 #include <QWidget>
 #include <functional>
@@ -36,23 +34,14 @@ namespace vs {
 class DirListBox;
 class DriveListBox;
 class DriveNavigator;
-class EventYield;
-class FileSystem;
-class MessageBoxes;
-class MountTable;
-class Shell;
 class StatusPanel;
 
 // The folder part of a path, up to and including its last "/"; empty when
 // it has none.
 QByteArray FolderOfPath(const QByteArray &path);
 
-struct Form2Services {
-    FileSystem &fs;
-    MountTable &mounts;
-    Shell &shell;
-    MessageBoxes &boxes;
-    EventYield &yield;
+// What the duplicate finder needs beside the common services.
+struct Form2Extras {
     // The open-file dialog: returns the chosen file, or an empty text when the
     // user cancels. `current` is the file chosen last (empty for none).
     std::function<QString(QWidget *parent, const QString &current)> openFileDialog = {};
@@ -60,18 +49,11 @@ struct Form2Services {
     std::function<double()> clock = {};
 };
 
-class Form2 : public QWidget, public DupeHost {
+class Form2 : public QWidget, private DupeSearchListener {
     Q_OBJECT
 public:
-    explicit Form2(const Form2Services &services, QWidget *parent = nullptr);
+    Form2(const WindowServices &services, Form2Extras extras = {}, QWidget *parent = nullptr);
     ~Form2() override;
-
-    // The one window of the run, created with these services at the first
-    // call; later calls return it and ignore their arguments.
-    static Form2 &instance(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes,
-                           EventYield &yield);
-    // The window when it has been created, else null.
-    static Form2 *existing();
 
     // Shows the window (opening it afresh when it was closed) and brings it
     // to the front.
@@ -80,46 +62,28 @@ public:
     // running search.
     void closeForApp();
 
-    // Commands and handlers, public so that tests can drive them.
-    void Command1_Click();
-    void Command2_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void PickChosenFile();
-    bool ProcessChosenFile(QString &path);
-    void ShowFieldBytes(int field); // 2 for Text2/Label9, 3 for Text3/Label10
-    void ApplySizeRange();
-    void OpenSelectedFile();
-    void OpenSelectedFolder();
-    void CopySelectedPath();
-    void Timer1_Timer();
+    // Commands, public so that tests can drive them. A press of a search
+    // button while a search runs only asks that search to stop.
+    void startTreeScan();
+    void findCopiesOfChosenFile();
+    void chooseFileByDialog();
+    void showSettingsPanel();
+    void applySettingsAndClose();
+    void openSelectedFile();
+    void openSelectedFolder();
+    void copySelectedPath();
+    void advanceHourglass();
 
-    // Window state.
-    bool isScanRunning() const { return scanRunning_; }
-    bool closeRequested() const { return closeRequested_; }
-    bool searching() const { return busy_ != Busy::None; }
+    // The searches, their state, the size range and the chosen file.
+    const DupeSearch &search() const { return search_; }
+    const ChosenFile &chosen() const { return search_.chosenFile(); }
     int lastDriveIndex() const;
     int animFrame() const { return animFrame_; }
-    const ChosenFile &chosen() const { return chosen_; }
     // Label5's whole text (the label shortens it when it lacks room).
-    QString checksumLine() const { return label5Text_; }
-    // Files collected so far by the running (or the last) tree scan.
-    int collectedCount() const { return files_.fileCount(); }
+    QString checksumLine() const { return checksumText_; }
     // The range of the last "Закрыть", in bytes as the labels showed it.
     double minSizeValue() const { return minSizeValue_; }
     double maxSizeValue() const { return maxSizeValue_; }
-
-    // DupeHost.
-    void yield() override;
-    bool scanRunning() const override { return scanRunning_; }
-    int useMaxSize() const override;
-    ByteCount minSizeBytes() const override;
-    ByteCount maxSizeBytes() const override;
-    void showError(int number, const QString &text, const QString &title) override;
-    void stepPicture(int image) override;
-    const ChosenFile &chosenFile() const override { return chosen_; }
-    void addRow(const DupeRow &row) override;
-    bool contentProgress(int64_t bytesDone, int64_t bytesTotal) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -128,8 +92,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void showScanError(const VsError &e);
-    enum class Busy { None, TreeScan, OneFile };
+    // DupeSearchListener.
+    void searchStarted(DupeSearchKind kind) override;
+    void stageChanged(Stage stage) override;
+    void rowsAdded(const std::vector<DupeRow> &rows) override;
+    void rowAdded(const DupeRow &row) override;
+    void errorBox(int number, const QString &text, const QString &title) override;
+    void pictureStep(int image) override;
+    void searchFinished(DupeSearchKind kind, double seconds, int rows) override;
 
     void buildControls();
     void buildSettingsPanel();
@@ -138,73 +108,68 @@ private:
     void resetControls();
     void layoutControls();
     void applyIdleStates();
-    void setPanel(int panel, const QString &text);
+    void showFolderInPanel(const QByteArray &folder);
     void placeByteLabel(QLabel *label);
-    void placeLabel5();
-    void setCheck1(bool on);
+    void placeChecksumValue();
+    void setUpperBoundOn(bool on);
+    void showFieldBytes(QLineEdit *field, QLabel *bytesLabel);
+    void tidySizeFields();
+    void passSizeRangeToSearch();
     int selectedUnit() const;
     QTreeWidgetItem *selectedRow() const;
     static QTreeWidgetItem *makeRow(const DupeRow &row);
     QByteArray selectedPath() const;
-    void showContextMenu(const QPoint &globalPos);
-    void finishSearch();
-    double now() const;
+    bool takeChosenFile(QString &path);
 
-    Form2Services services_;
+    WindowServices services_;
+    Form2Extras extras_;
+    DupeSearch search_;
 
     // Controls.
-    QLabel *Label1 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Label5 = nullptr;
-    DriveListBox *Drive1 = nullptr;
-    QLabel *Label6 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command2 = nullptr;
-    DirListBox *Dir1 = nullptr;
-    QTreeWidget *ListView1 = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    StatusPanel *panels_[3] = {};
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QLabel *Label9 = nullptr;
-    QLabel *Label11 = nullptr;
-    QLabel *Label7 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QLabel *Label10 = nullptr;
-    QLabel *Label12 = nullptr;
-    QRadioButton *Option1[4] = {};
-    QPushButton *Command5 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QMenu *m_mnu = nullptr;
-    QAction *m_open[3] = {};
+    QLineEdit *chosenFileField_ = nullptr;
+    QPushButton *browseButton_ = nullptr;
+    QLabel *checksumHeading_ = nullptr;
+    QLabel *checksumValue_ = nullptr;
+    DriveListBox *driveList_ = nullptr;
+    QPushButton *settingsButton_ = nullptr;
+    QPushButton *scanButton_ = nullptr;
+    QPushButton *findCopiesButton_ = nullptr;
+    DirListBox *folderList_ = nullptr;
+    QTreeWidget *resultList_ = nullptr;
+    QStatusBar *statusBar_ = nullptr;
+    StatusPanel *folderPanel_ = nullptr;
+    StatusPanel *timePanel_ = nullptr; // also shows the hourglass
+    StatusPanel *countPanel_ = nullptr;
+    QGroupBox *settingsPanel_ = nullptr;
+    QLineEdit *minField_ = nullptr;
+    QLabel *minBytesLabel_ = nullptr;
+    QLabel *maxHeading_ = nullptr;
+    QCheckBox *useMaxCheck_ = nullptr;
+    QLineEdit *maxField_ = nullptr;
+    QLabel *maxBytesLabel_ = nullptr;
+    QRadioButton *unitButtons_[4] = {}; // bytes, KiB, MiB, GiB
+    QPushButton *closeSettingsButton_ = nullptr;
+    QTimer *hourglassTimer_ = nullptr;
+    QMenu *rowMenu_ = nullptr;
+    QAction *openFileAction_ = nullptr;
+    QAction *openFolderAction_ = nullptr;
+    QAction *copyPathAction_ = nullptr;
     DriveNavigator *navigator_ = nullptr;
 
-    // State.
-    bool scanRunning_ = false;
-    bool closeRequested_ = false;
-    Busy busy_ = Busy::None;
+    // State of the view.
     bool opened_ = false;
     bool firstOpening_ = true;
     double minSizeValue_ = 0.0;
     double maxSizeValue_ = 0.0;
-    int useMaxSize_ = 0;
+    bool useMaxSize_ = false;
     int animFrame_ = 0;
-    ChosenFile chosen_;
     QString processedText_;
-    QString label5Text_ = QStringLiteral("0"); // shown shortened when it lacks room
+    QString checksumText_ = QStringLiteral("0"); // shown shortened when it lacks room
     // A path copied from the list, kept as bytes while Text1 shows it.
     QString copiedText_;
     QByteArray copiedPath_;
-    // The bytes of the path ProcessChosenFile is about to take, when known.
+    // The bytes of the path takeChosenFile is about to take, when known.
     QByteArray pendingPath_;
-    FileCollection files_;
 };
 
 } // namespace vs

@@ -74,11 +74,11 @@ TEST_F(ProgramFixture, F1AndCtrlF1ShowOneAboutWindowShiftF1OpensHelpInstead)
 TEST_F(ProgramFixture, F4ShowsTheDuplicateFinderAndClosingTheMainWindowClosesIt)
 {
     QTest::keyPress(form->listView1(), Qt::Key_F4);
-    Form2 *f2 = Form2::existing();
+    Form2 *f2 = windows->duplicateFinder();
     ASSERT_NE(f2, nullptr);
     EXPECT_TRUE(f2->isVisible());
     QTest::keyPress(form->listView1(), Qt::Key_F4);
-    EXPECT_EQ(Form2::existing(), f2);
+    EXPECT_EQ(windows->duplicateFinder(), f2);
     EXPECT_EQ(visibleTopLevels<Form2>(), 1);
 
     form->close();

@@ -7,8 +7,8 @@
 #include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
-#include "drives/MountTable.h"
 #include "widgets/FolderChooser.h"
+#include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
@@ -18,7 +18,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QProcess>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +25,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -40,30 +38,6 @@ namespace {
 const QColor kCyan = BgrColor(0xFFFF00);
 const QColor kYellow = BgrColor(0x00FFFF);
 
-class FakeMounts : public MountTable {
-public:
-    std::vector<DriveEntry> drives() override
-    {
-        std::vector<DriveEntry> out;
-        for (const QByteArray &p : points) {
-            DriveEntry d;
-            d.mountPoint = p;
-            d.device = "/dev/sd" + p;
-            d.fsType = "ext4";
-            d.platformType = 3;
-            out.push_back(d);
-        }
-        return out;
-    }
-    void checkReady(const QByteArray &mountPoint) override
-    {
-        if (notReady.count(mountPoint))
-            throw MakeError(kErrDeviceUnavailable);
-    }
-    std::vector<QByteArray> points{"/"};
-    std::set<QByteArray> notReady;
-};
-
 struct Row {
     QString path;
     QString size;
@@ -76,13 +50,14 @@ class Form2Test : public ::testing::Test {
 protected:
     Form2Test()
     {
-        Form2Services s{DefaultFileSystem(), mounts, shell, boxes, yield};
-        s.openFileDialog = [this](QWidget *, const QString &current) {
+        mounts.add("/");
+        Form2Extras extras;
+        extras.openFileDialog = [this](QWidget *, const QString &current) {
             dialogCurrent = current;
             return dialogAnswer;
         };
-        s.clock = [this] { return clockReadings.empty() ? 0.0 : takeReading(); };
-        form = std::make_unique<Form2>(s);
+        extras.clock = [this] { return clockReadings.empty() ? 0.0 : takeReading(); };
+        form = std::make_unique<Form2>(WindowServices{DefaultFileSystem(), mounts, shell, boxes, yield}, extras);
         form->show();
         dir1()->openAt(tree.root());
     }
@@ -152,7 +127,7 @@ protected:
     }
 
     TempTree tree;
-    FakeMounts mounts;
+    FakeMountTable mounts;
     RecordingShell shell;
     RecordingMessageBoxes boxes;
     ScriptedYield yield;
@@ -271,7 +246,7 @@ TEST_F(Form2Test, TreeScanListsGroupsInAlternatingColoursWithTheFinishedTexts)
     EXPECT_EQ(panel(3), QStringLiteral("Кол-во: 5"));
     EXPECT_EQ(panelPicture(2), HourglassPicture(kHourglassDoneFrame).toImage());
     EXPECT_EQ(states(), kIdle);
-    EXPECT_FALSE(form->isScanRunning());
+    EXPECT_FALSE(form->search().running());
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -305,7 +280,7 @@ TEST_F(Form2Test, StopDuringTheWalkListsTheGroupsCollectedSoFar)
     tree.file("sub/q2", 20, 'q');
     int pressedAt = 0;
     yield.hook = [&](int n) {
-        if (!pressedAt && form->collectedCount() == 2) {
+        if (!pressedAt && form->search().files().fileCount() == 2) {
             pressedAt = n;
             button("Command4")->click(); // "Отмена"
             EXPECT_EQ(states(), kTreeScan) << "the stop is only a request";
@@ -335,20 +310,20 @@ TEST_F(Form2Test, ClosingDuringAScanStopsItAndClosesOnceItHasWoundDown)
         if (n == 2) {
             form->close(); // the one close request
             visibleAfterRequest = form->isVisible();
-            sawStop = !form->isScanRunning() && form->closeRequested();
+            sawStop = form->search().stopRequested() && form->search().closePending();
         }
     };
     button("Command4")->click();
     EXPECT_TRUE(visibleAfterRequest);
     EXPECT_TRUE(sawStop);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->searching());
+    EXPECT_FALSE(form->search().running());
     EXPECT_EQ(panel(3).left(8), QStringLiteral("Кол-во: "));
 
     // A later opening starts with fresh controls and no pending close.
     form->showWindow();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->closeRequested());
+    EXPECT_FALSE(form->search().closePending());
     EXPECT_EQ(list()->topLevelItemCount(), 0);
     EXPECT_EQ(panel(2), QStringLiteral("Время сканирования"));
     EXPECT_EQ(panel(3), QStringLiteral("Дубликатов"));
@@ -373,7 +348,7 @@ TEST_F(Form2Test, OneFileSearchListsTheChosenFileInYellowAndItsCopiesInCyan)
     clockReadings = {1.0, 1.125};
     QString during;
     yield.hook = [&](int) {
-        if (during.isEmpty() && form->searching())
+        if (during.isEmpty() && form->search().running())
             during = states() + QLatin1Char('|') + panel(2) + QLatin1Char('|') + panel(3);
     };
     button("Command2")->click();
@@ -406,7 +381,7 @@ TEST_F(Form2Test, SecondPressOfCancelStopsTheOneFileSearch)
     yield.hook = [&](int n) {
         if (n == 3) {
             button("Command2")->click();
-            EXPECT_TRUE(form->searching()) << "still winding down";
+            EXPECT_TRUE(form->search().running()) << "still winding down";
             button("Command2")->click(); // a second press while winding down starts nothing
         }
     };
@@ -560,21 +535,21 @@ TEST_F(Form2Test, SizeFieldsShowBytesAndTakeEffectOnlyOnClose)
     EXPECT_EQ(text3->text(), QStringLiteral("10"));
     EXPECT_EQ(form->minSizeValue(), 5.0 * 1048576);
     EXPECT_EQ(form->maxSizeValue(), 10.0 * 1048576);
-    EXPECT_EQ(form->useMaxSize(), 1);
+    EXPECT_EQ(form->search().useMaxSize(), 1);
     EXPECT_FALSE(child<QGroupBox>("Frame1")->isVisible());
 
     // Equal values and a switched-off upper bound give no message.
     setRange(QStringLiteral("4"), QStringLiteral("4"), 0, true);
     setRange(QStringLiteral("9"), QStringLiteral("2"), 0, false);
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(form->minSizeBytes(), ByteCount::fromBytes(9));
-    EXPECT_EQ(form->useMaxSize(), 0);
+    EXPECT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(9));
+    EXPECT_EQ(form->search().useMaxSize(), 0);
 }
 
 TEST_F(Form2Test, ABoundInExponentFormIsRefusedAndTheRangeKept)
 {
     setRange(QStringLiteral("2"), QStringLiteral("0"), 1, false);
-    ASSERT_EQ(form->minSizeBytes(), ByteCount::fromBytes(2048));
+    ASSERT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(2048));
 
     setRange(QStringLiteral("1000000"), QStringLiteral("0"), 3, false);
     EXPECT_EQ(child<QLabel>("Label9")->text(), QStringLiteral("1,073741824E+15"));
@@ -583,25 +558,25 @@ TEST_F(Form2Test, ABoundInExponentFormIsRefusedAndTheRangeKept)
     EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("<ОТ>")));
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Внимание"));
     EXPECT_TRUE(child<QGroupBox>("Frame1")->isVisible()) << "the panel stays open for a correction";
-    EXPECT_EQ(form->minSizeBytes(), ByteCount::fromBytes(2048));
-    EXPECT_EQ(form->useMaxSize(), 0);
+    EXPECT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(2048));
+    EXPECT_EQ(form->search().useMaxSize(), 0);
 
     // Just past the largest size, without exponent form.
     child<QRadioButton>("Option1_0")->click();
     child<QLineEdit>("Text2")->setText(QStringLiteral("922337203685478"));
     button("Command5")->click();
     EXPECT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(form->minSizeBytes(), ByteCount::fromBytes(2048));
+    EXPECT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(2048));
 
     // An upper bound too large is refused only while it is in force.
     setRange(QStringLiteral("1"), QStringLiteral("1000000"), 3, true);
     EXPECT_EQ(boxes.boxes.size(), 3u);
     EXPECT_EQ(boxes.boxes[2].text, RangeTooLargeText(true));
-    EXPECT_EQ(form->useMaxSize(), 0);
+    EXPECT_EQ(form->search().useMaxSize(), 0);
     child<QCheckBox>("Check1")->click();
     button("Command5")->click();
     EXPECT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_EQ(form->minSizeBytes(), ByteCount::fromBytes(1073741824));
+    EXPECT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(1073741824));
 }
 
 TEST_F(Form2Test, TheRangeSteersTheTreeScan)
@@ -637,7 +612,7 @@ TEST_F(Form2Test, RangeAndAnimationSurviveReopeningWhileTheControlsStartAfresh)
 {
     setRange(QStringLiteral("3"), QStringLiteral("8"), 1, true);
     for (int i = 0; i < 3; ++i)
-        form->Timer1_Timer();
+        form->advanceHourglass();
     EXPECT_EQ(form->animFrame(), 3);
     EXPECT_EQ(panelPicture(2), HourglassPicture(3).toImage());
     child<QLineEdit>("Text1")->setText(QStringLiteral("typed"));
@@ -645,9 +620,9 @@ TEST_F(Form2Test, RangeAndAnimationSurviveReopeningWhileTheControlsStartAfresh)
     EXPECT_FALSE(form->isVisible());
     form->showWindow();
 
-    EXPECT_EQ(form->minSizeBytes(), ByteCount::fromBytes(3072));
-    EXPECT_EQ(form->maxSizeBytes(), ByteCount::fromBytes(8192));
-    EXPECT_EQ(form->useMaxSize(), 1);
+    EXPECT_EQ(form->search().minSizeBytes(), ByteCount::fromBytes(3072));
+    EXPECT_EQ(form->search().maxSizeBytes(), ByteCount::fromBytes(8192));
+    EXPECT_EQ(form->search().useMaxSize(), 1);
     EXPECT_EQ(form->animFrame(), 3);
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
     EXPECT_EQ(child<QLineEdit>("Text2")->text(), QStringLiteral("0"));
@@ -657,9 +632,9 @@ TEST_F(Form2Test, RangeAndAnimationSurviveReopeningWhileTheControlsStartAfresh)
     EXPECT_TRUE(panelPicture(2).isNull());
 
     for (int i = 0; i < 14; ++i)
-        form->Timer1_Timer();
+        form->advanceHourglass();
     EXPECT_EQ(form->animFrame(), 17);
-    form->Timer1_Timer();
+    form->advanceHourglass();
     EXPECT_EQ(form->animFrame(), 1);
 }
 
@@ -690,8 +665,8 @@ TEST_F(Form2Test, ResizingFollowsTheWidthAndStopsAtTheMinimum)
 
 TEST_F(Form2Test, ADriveWithoutMediumIsReportedAndTheListsGoBack)
 {
-    mounts.points = {"/", "/media/cdrom"};
-    mounts.notReady = {"/media/cdrom"};
+    mounts.add("/media/cdrom");
+    mounts.failures["/media/cdrom"] = kErrDeviceUnavailable;
     form->close();
     form->showWindow();
     dir1()->openAt(tree.root());
@@ -712,7 +687,7 @@ TEST_F(Form2Test, ADriveWithoutMediumIsReportedAndTheListsGoBack)
     EXPECT_EQ(panel(1), QString::fromUtf8(tree.root()));
 
     // A drive that is ready: the folder list moves there and panel 1 follows.
-    mounts.notReady.clear();
+    mounts.failures.clear();
     drive1->setCurrentIndex(1);
     emit drive1->activated(1);
     EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -720,42 +695,12 @@ TEST_F(Form2Test, ADriveWithoutMediumIsReportedAndTheListsGoBack)
     EXPECT_EQ(panel(1), QString::fromUtf8(dir1()->highlightedFolder()));
 }
 
-// Not a check: with VS_SCREENSHOT=<file.png>, under an X server, shows the
-// window with results and captures it.
-TEST_F(Form2Test, Screenshot)
-{
-    const QString out = qEnvironmentVariable("VS_SCREENSHOT");
-    if (out.isEmpty())
-        GTEST_SKIP() << "VS_SCREENSHOT not set";
-    tree.file("Фото/Отпуск 2023/IMG_0412.jpg", 254871, 'j');
-    tree.file("Фото/Разобрать/IMG_0412 (копия).jpg", 254871, 'j');
-    tree.file("Фото/Разобрать/IMG_0412 (2).jpg", 254871, 'j');
-    tree.file("Документы/Отчёт за квартал.docx", 48213, 'd');
-    tree.file("Загрузки/Отчёт за квартал(1).docx", 48213, 'd');
-    tree.file("Музыка/Альбом/01 - Вступление.mp3", 5123987, 'm');
-    tree.file("Загрузки/01 - Вступление.mp3", 5123987, 'm');
-    tree.file("Загрузки/setup.tar.gz", 918273, 's');
-    tree.file("Документы/Договор.pdf", 331022, 'p');
-    chooseByDialog("Фото/Отпуск 2023/IMG_0412.jpg");
-    clockReadings = {10.0, 10.4375};
-    button("Command4")->click();
-    list()->setCurrentItem(list()->topLevelItem(2));
-    form->move(40, 40);
-    for (int i = 0; i < 20; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-    const int rc = QProcess::execute(QStringLiteral("import"),
-                                     {QStringLiteral("-window"), QString::number(form->winId()), out});
-    EXPECT_EQ(rc, 0);
-}
-
 TEST_F(Form2Test, WithTheRealEventLoopAQueuedCancelStopsTheScan)
 {
     tree.file("p1", 10, 'p');
     tree.file("p2", 10, 'p');
     tree.file("sub/q1", 20, 'q');
-    Form2 real(Form2Services{DefaultFileSystem(), mounts, shell, boxes, DefaultYield()});
+    Form2 real(WindowServices{DefaultFileSystem(), mounts, shell, boxes, DefaultYield()});
     real.show();
     dynamic_cast<FolderChooser *>(real.findChild<QWidget *>(QStringLiteral("Dir1")))->openAt(tree.root());
     auto *command4 = real.findChild<QPushButton *>(QStringLiteral("Command4"));
@@ -763,7 +708,7 @@ TEST_F(Form2Test, WithTheRealEventLoopAQueuedCancelStopsTheScan)
     QMetaObject::invokeMethod(command4, &QPushButton::click, Qt::QueuedConnection);
     QMetaObject::invokeMethod(&real, &QWidget::close, Qt::QueuedConnection);
     command4->click();
-    EXPECT_FALSE(real.searching());
+    EXPECT_FALSE(real.search().running());
     EXPECT_FALSE(real.isVisible());
     EXPECT_EQ(command4->text(), QStringLiteral("Сканировать"));
     EXPECT_EQ(real.findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount(), 0);
