@@ -1,7 +1,7 @@
 #include "dupes/engine/FileChecksum.h"
 
 #include "dupes/engine/ContentReader.h"
-#include "dupes/engine/FileWalk.h"
+#include "fs/FileOpen.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -166,11 +166,8 @@ int OpenForReading(const QByteArray &path, bool noFollow)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is dropped below once
     // the file is known to be regular (where it means nothing anyway).
-    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
-    int fd = OpenAnyPath(path, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = OpenAnyPath(path, flags);
-    return fd;
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
+    return OpenNoAtime(path, flags);
 }
 
 const char *ZeroBlock()
@@ -351,11 +348,7 @@ bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileConte
 
 int OpenRegularAt(int dirFd, const char *name, struct stat &st)
 {
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    int fd = ::openat(dirFd, name, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::openat(dirFd, name, flags);
-    return KeepIfRegular(fd, st);
+    return KeepIfRegular(OpenNoAtimeAt(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW), st);
 }
 
 FileContent ReadFileContentFd(int fd, int64_t size)
