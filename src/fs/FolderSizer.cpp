@@ -1,6 +1,6 @@
 #include "fs/FolderSizer.h"
 
-#include "fs/Dirent.h"
+#include "fs/DirectoryReader.h"
 #include "util/Errors.h"
 
 #include <atomic>
@@ -18,7 +18,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vs {
@@ -42,7 +41,7 @@ struct Pending {
 };
 
 struct Worker {
-    std::unique_ptr<char[]> buffer{new char[kBufferSize]};
+    DirectoryReader reader{DirectoryReader::Dots::Skip, kBufferSize};
     uint64_t total = 0;
     std::vector<Pending *> spare;
 
@@ -60,11 +59,6 @@ struct Worker {
             delete p;
     }
 };
-
-bool IsDotOrDotDot(const char *n)
-{
-    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
-}
 
 class Walk {
 public:
@@ -225,32 +219,26 @@ Pending *Walk::read(Worker &w, int fd)
     try {
         p = w.take();
         p->names.clear();
-        for (;;) {
-            const long n = ReadDirents(fd, w.buffer.get(), kBufferSize);
-            if (n <= 0)
-                break; // the end, or a folder that cannot be read further
-            for (long off = 0; off < n;) {
-                const auto *d = reinterpret_cast<const LinuxDirent64 *>(w.buffer.get() + off);
-                off += d->d_reclen;
-                const char *name = d->d_name;
-                if (IsDotOrDotDot(name))
+        // A folder that cannot be read further ends where the error is.
+        w.reader.start(fd);
+        DirEntry d;
+        while (w.reader.next(d)) {
+            const char *name = d.name;
+            if (d.type == DT_REG || d.type == DT_UNKNOWN) {
+                struct stat st;
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                     continue;
-                if (d->d_type == DT_REG || d->d_type == DT_UNKNOWN) {
-                    struct stat st;
-                    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                        continue;
-                    if (S_ISREG(st.st_mode)) {
-                        count(w, st);
-                        continue;
-                    }
-                    if (!S_ISDIR(st.st_mode))
-                        continue;
-                } else if (d->d_type != DT_DIR) {
+                if (S_ISREG(st.st_mode)) {
+                    count(w, st);
                     continue;
                 }
-                p->names.insert(p->names.end(), name, name + std::strlen(name) + 1);
-                ++folders;
+                if (!S_ISDIR(st.st_mode))
+                    continue;
+            } else if (d.type != DT_DIR) {
+                continue;
             }
+            p->names.insert(p->names.end(), name, name + std::strlen(name) + 1);
+            ++folders;
         }
     } catch (const std::bad_alloc &) {
         outOfMemory_ = true;

@@ -1,12 +1,11 @@
 #include "fs/LinuxFileSystem.h"
 
-#include "fs/Dirent.h"
+#include "fs/DirectoryReader.h"
 #include "util/Errors.h"
 #include "util/Services.h"
 #include "fs/FolderSizer.h"
 #include "fs/Paths.h"
 
-#include <QList>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -15,7 +14,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vs {
@@ -23,49 +21,31 @@ namespace {
 
 class LinuxFolderListing final : public FolderListing {
 public:
-    explicit LinuxFolderListing(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+    explicit LinuxFolderListing(int fd) : fd_(fd) { reader_.start(fd_); }
     ~LinuxFolderListing() override { ::close(fd_); }
 
     bool next(QByteArray &name) override
     {
-        for (;;) {
-            while (pos_ < len_) {
-                const auto *d = reinterpret_cast<const LinuxDirent64 *>(buffer_.get() + pos_);
-                pos_ += d->d_reclen;
-                const char *n = d->d_name;
-                if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-                    continue;
-                bool folder = d->d_type == DT_DIR;
-                if (d->d_type == DT_UNKNOWN) {
-                    struct stat st;
-                    folder = ::fstatat(fd_, n, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-                }
-                if (folder) {
-                    name = QByteArray(n);
-                    return true;
-                }
+        DirEntry d;
+        while (reader_.next(d)) {
+            bool folder = d.type == DT_DIR;
+            if (d.type == DT_UNKNOWN) {
+                struct stat st;
+                folder = ::fstatat(fd_, d.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
             }
-            if (ended_)
-                return false;
-            const long n = ReadDirents(fd_, buffer_.get(), kBufferSize);
-            if (n < 0)
-                throw ErrorFromErrno(errno);
-            if (n == 0) {
-                ended_ = true;
-                return false;
+            if (folder) {
+                name = QByteArray(d.name);
+                return true;
             }
-            pos_ = 0;
-            len_ = size_t(n);
         }
+        if (reader_.error() != 0)
+            throw ErrorFromErrno(reader_.error());
+        return false;
     }
 
 private:
-    static constexpr size_t kBufferSize = 32 * 1024;
     int fd_;
-    std::unique_ptr<char[]> buffer_;
-    size_t pos_ = 0;
-    size_t len_ = 0;
-    bool ended_ = false;
+    DirectoryReader reader_{DirectoryReader::Dots::Skip, 32 * 1024};
 };
 
 int OpenFolder(const QByteArray &folder)
@@ -162,20 +142,9 @@ QByteArray LinuxFileSystem::filePath(const QByteArray &file)
             throw ErrorFromErrno(errno);
         path = JoinPath(QByteArray(cwd), path);
     }
-    // Spelled out without "." , ".." and doubled slashes, but with symbolic
-    // links kept as written: the path is compared with paths built by walks.
-    QList<QByteArray> parts;
-    for (const QByteArray &part : path.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts.append(part);
-    }
-    return '/' + parts.join('/');
+    // Tidied, but with symbolic links kept as written: the path is
+    // compared with paths built by walks.
+    return TidyPath(path);
 }
 
 FileSystem &DefaultFileSystem()

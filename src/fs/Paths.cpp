@@ -1,6 +1,7 @@
 #include "fs/Paths.h"
 
 #include <QFile>
+#include <QList>
 
 namespace vs {
 
@@ -12,6 +13,22 @@ QByteArray WithTrailingSlash(const QByteArray &path)
 QByteArray JoinPath(const QByteArray &folder, const QByteArray &name)
 {
     return WithTrailingSlash(folder) + name;
+}
+
+QByteArray TidyPath(const QByteArray &absolute)
+{
+    QList<QByteArray> kept;
+    for (const QByteArray &part : absolute.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept.append(part);
+    }
+    return '/' + kept.join('/');
 }
 
 QString DisplayPath(const QByteArray &path)

@@ -11,6 +11,10 @@ namespace vs {
 QByteArray WithTrailingSlash(const QByteArray &path);
 // Folder path plus a name, with exactly one "/" between them.
 QByteArray JoinPath(const QByteArray &folder, const QByteArray &name);
+// An absolute path spelled out without ".", ".." and doubled slashes, with
+// symbolic links kept as written ("/" when nothing is left); ".." above the
+// root stays at the root.
+QByteArray TidyPath(const QByteArray &absolute);
 // A path as the user sees it (locale decoding, undecodable bytes escaped by Qt).
 QString DisplayPath(const QByteArray &path);
 

@@ -2,8 +2,10 @@
 // colours of groups, confirmation by contents, hard links, files that change
 // or vanish, and a scan stopped midway.
 #include "EngineTestHost.h"
+#include "dupes/engine/DupeSearch.h"
 #include "dupes/engine/DuplicateGroups.h"
 #include "dupes/engine/FileChecksum.h"
+#include "support/Fakes.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +200,37 @@ TEST(EngineGroups, UnreadableFilesAreNotDuplicatesOfEachOther)
     EXPECT_EQ(out, (t.path("r1") + "\n" + t.path("r2") + "\n").toStdString());
 }
 
+namespace {
+
+// The tree scan as the window runs it, keeping only its rows; `stopAt` asks
+// for a stop during that yield (0: never).
+struct TreeScanRows : DupeSearchListener {
+    void searchStarted(DupeSearchKind) override {}
+    void stageChanged(Stage) override {}
+    void rowsAdded(const std::vector<DupeRow> &r) override { rows = r; }
+    void rowAdded(const DupeRow &) override {}
+    void errorBox(int, const QString &, const QString &) override {}
+    void searchFinished(DupeSearchKind, double, int) override {}
+    std::vector<DupeRow> rows;
+};
+
+std::vector<DupeRow> ScanTree(const QByteArray &folder, int stopAt = 0, int *collected = nullptr)
+{
+    vs::test::ScriptedYield yield;
+    TreeScanRows listener;
+    DupeSearch search(yield, listener);
+    yield.hook = [&](int n) {
+        if (n == stopAt)
+            search.requestStop();
+    };
+    search.scanTree(folder);
+    if (collected)
+        *collected = search.files().fileCount();
+    return listener.rows;
+}
+
+} // namespace
+
 TEST(EngineGroups, AStoppedScanListsTheGroupsAmongTheFilesCollected)
 {
     TempTree t;
@@ -211,13 +244,7 @@ TEST(EngineGroups, AStoppedScanListsTheGroupsAmongTheFilesCollected)
     }
     const int subfolderPass = int(listing.size());
     for (int k = 1; k <= int(listing.size()); ++k) {
-        RecordingHost host;
-        host.onYield = [&](int n) {
-            if (n == subfolderPass + k)
-                host.running = false;
-        };
-        FileCollection files;
-        const std::vector<DupeRow> rows = ScanTreeForDuplicates(host, files, t.root());
+        const std::vector<DupeRow> rows = ScanTree(t.root(), subfolderPass + k);
         // Only the files met up to the stop count.
         std::map<char, int> met;
         for (int i = 0; i < k; ++i)
@@ -239,9 +266,8 @@ TEST(EngineGroups, ScanOfATreeWithEmptyAndSparseFiles)
         t.file("empty" + QByteArray::number(i), QByteArray());
     t.file("d/x", "content!");
     t.file("y", "content!");
-    RecordingHost host;
-    FileCollection files;
-    const std::vector<DupeRow> rows = ScanTreeForDuplicates(host, files, t.root());
-    EXPECT_EQ(files.fileCount(), 2); // empty files are never collected with the initial range
+    int collected = 0;
+    const std::vector<DupeRow> rows = ScanTree(t.root(), 0, &collected);
+    EXPECT_EQ(collected, 2); // empty files are never collected with the initial range
     EXPECT_EQ(rows, (std::vector<DupeRow>{Row(t, "y", C), Row(t, "d/x", C)}));
 }

@@ -2,6 +2,8 @@
 
 #include "dupes/engine/ContentReader.h"
 #include "dupes/engine/FileChecksum.h"
+#include "fs/FileOpen.h"
+#include "fs/WorkerPool.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,11 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <condition_variable>
+#include <functional>
 #include <map>
 #include <unordered_map>
-#include <mutex>
-#include <thread>
 #include <unistd.h>
 
 namespace vs {
@@ -95,50 +95,36 @@ struct Run {
     int firstUnit, endUnit;
 };
 
-// Runs `count` jobs on worker threads; the calling thread only reports
-// progress to the host and passes on its wish to stop.
-template <typename Job>
-void RunJobs(size_t count, Job &&job, DupeHost *host, std::atomic<int64_t> &bytesDone, int64_t bytesTotal,
-             std::atomic<bool> &cancel)
+// What the reading stages share: the host to tell of progress, the wish to
+// stop, and the bytes read so far.
+struct Reading {
+    DupeHost *host = nullptr;
+    std::atomic<bool> cancel{false};
+    std::atomic<int64_t> bytesDone{0};
+};
+
+WorkerPool &ReadingPool()
 {
-    if (count == 0 || cancel.load())
+    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore()); // lives as long as the process
+    return *pool;
+}
+
+// Runs `count` jobs on the pool's helpers; the calling thread only reports
+// progress to the host and passes on its wish to stop.
+void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &reading, int64_t bytesTotal)
+{
+    if (count == 0 || reading.cancel.load())
         return;
-    const size_t threads = std::max<size_t>(1, std::min<size_t>(std::thread::hardware_concurrency(), count));
-    std::atomic<size_t> next{0};
-    std::mutex m;
-    std::condition_variable cv;
-    size_t finished = 0;
-    std::vector<std::thread> pool;
-    pool.reserve(threads);
-    for (size_t t = 0; t < threads; ++t) {
-        pool.emplace_back([&] {
-            for (;;) {
-                if (cancel.load(std::memory_order_relaxed))
-                    break;
-                const size_t i = next.fetch_add(1);
-                if (i >= count)
-                    break;
-                job(i);
-            }
-            std::lock_guard<std::mutex> lock(m);
-            ++finished;
-            cv.notify_one();
-        });
+    std::function<bool()> progress;
+    if (reading.host) {
+        progress = [&reading, bytesTotal] {
+            if (reading.host->contentProgress(reading.bytesDone.load(), bytesTotal))
+                return true;
+            reading.cancel.store(true);
+            return false;
+        };
     }
-    {
-        std::unique_lock<std::mutex> lock(m);
-        while (finished < threads) {
-            cv.wait_for(lock, std::chrono::milliseconds(40));
-            if (host && finished < threads) {
-                lock.unlock();
-                if (!host->contentProgress(bytesDone.load(), bytesTotal))
-                    cancel.store(true);
-                lock.lock();
-            }
-        }
-    }
-    for (std::thread &t : pool)
-        t.join();
+    ReadingPool().runWhileWaiting(count, job, std::chrono::milliseconds(40), progress);
 }
 
 // Jobs of one folder go together, so that each folder is looked up once and
@@ -174,15 +160,6 @@ std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit>
 
 // Runs `perUnit(unit, fd, allocated)` for every job of the batch whose file
 // can still be opened as the one the walk saw (fd -1 otherwise).
-int OpenForPrefix(int dir, const char *name)
-{
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    int fd = ::openat(dir, name, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::openat(dir, name, flags);
-    return fd;
-}
-
 template <typename PerUnit>
 void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &units,
               const std::vector<FileRecord> &r, bool readsWhole, PerUnit &&perUnit)
@@ -196,7 +173,9 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
         const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
         struct stat st {};
         const char *name = r[size_t(u.firstRecord)].path.constData() + cut;
-        int fd = dir < 0 ? -1 : check ? OpenRegularAt(dir, name, st) : OpenForPrefix(dir, name);
+        int fd = dir < 0                ? -1
+                 : check ? OpenRegularAt(dir, name, st)
+                         : OpenNoAtimeAt(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
         if (fd >= 0 && check
@@ -212,33 +191,35 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
         ::close(dir);
 }
 
-} // namespace
-
-std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
-{
-    std::vector<FileRecord> &r = files.records;
-    std::vector<DupeRow> rows;
-    const int count = int(r.size());
-    if (count < 1)
-        return rows;
-
-    // Runs of equal size with at least two entries, and their inodes.
+// What the stages know about the collection: the runs of equal size with
+// two or more entries, their inodes, and the inode of each record (-1 for
+// records in no run).
+struct Candidates {
     std::vector<Run> runs;
     std::vector<Unit> units;
-    std::vector<int> unitOf(size_t(count), -1);
+    std::vector<int> unitOf;
+};
+
+// Stage 1: the runs of equal size in the sorted collection that have at
+// least two entries, each with its inodes (hard links share one).
+Candidates GroupBySize(const std::vector<FileRecord> &r)
+{
+    Candidates c;
+    const int count = int(r.size());
+    c.unitOf.assign(size_t(count), -1);
     for (int begin = 0; begin < count;) {
         int end = begin + 1;
         while (end < count && r[size_t(end)].size == r[size_t(begin)].size)
             ++end;
         if (end - begin >= 2) {
-            Run run{begin, end, int(units.size()), 0};
+            Run run{begin, end, int(c.units.size()), 0};
             std::map<std::pair<uint64_t, uint64_t>, int> seen;
             for (int i = begin; i < end; ++i) {
                 const FileRecord &rec = r[size_t(i)];
                 // An entry without a known inode is an inode of its own.
                 auto [it, fresh] = rec.ino != 0
-                                       ? seen.try_emplace({rec.dev, rec.ino}, int(units.size()))
-                                       : seen.try_emplace({~uint64_t(0), uint64_t(i)}, int(units.size()));
+                                       ? seen.try_emplace({rec.dev, rec.ino}, int(c.units.size()))
+                                       : seen.try_emplace({~uint64_t(0), uint64_t(i)}, int(c.units.size()));
                 if (fresh) {
                     Unit u;
                     u.size = rec.size.bytes();
@@ -247,26 +228,28 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
                     u.firstRecord = i;
                     const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
                     u.folderLength = slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
-                    units.push_back(u);
+                    c.units.push_back(u);
                 }
-                unitOf[size_t(i)] = it->second;
-                ++units[size_t(it->second)].paths;
+                c.unitOf[size_t(i)] = it->second;
+                ++c.units[size_t(it->second)].paths;
             }
-            run.endUnit = int(units.size());
-            runs.push_back(run);
+            run.endUnit = int(c.units.size());
+            c.runs.push_back(run);
         }
         begin = end;
     }
+    return c;
+}
 
-    std::atomic<bool> cancel{false};
-    std::atomic<int64_t> bytesDone{0};
-
-    // First the opening block of every inode that shares its size with
-    // another inode: for small files that is all of it, for the rest it
-    // usually tells them apart without reading further.
+// Stage 2: the opening block of every inode that shares its size with
+// another inode. For small files that is all of it, for the rest it usually
+// tells them apart without reading further.
+void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &reading)
+{
+    std::vector<Unit> &units = c.units;
     std::vector<int> jobs;
     int64_t total = 0;
-    for (const Run &run : runs) {
+    for (const Run &run : c.runs) {
         if (run.endUnit - run.firstUnit < 2)
             continue;
         // A few small files of one size are usually copies, and reading one
@@ -280,7 +263,8 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
             total += whole ? unit.size : std::min<int64_t>(unit.size, kPrefixBytes);
         }
     }
-    std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    const std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    std::atomic<int64_t> &bytesDone = reading.bytesDone;
     RunJobs(
         batches.size(),
         [&](size_t k) {
@@ -303,15 +287,19 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
                 u.pending = false;
             });
         },
-        host, bytesDone, total, cancel);
+        reading, total);
+}
 
-    // Then whole files, only where the opening block leaves a doubt (or
-    // where hard links make one inode a group of its own).
-    jobs.clear();
-    total = 0;
-    bytesDone = 0;
+// Stage 3: whole contents, only where the opening block leaves a doubt (or
+// where hard links make one inode a group of its own).
+void ReadWholeWhereInDoubt(Candidates &c, const std::vector<FileRecord> &r, Reading &reading)
+{
+    std::vector<Unit> &units = c.units;
+    std::vector<int> jobs;
+    int64_t total = 0;
+    reading.bytesDone = 0;
     std::unordered_map<Digest, int, DigestHash> prefixCount;
-    for (const Run &run : runs) {
+    for (const Run &run : c.runs) {
         prefixCount.clear();
         for (int a = run.firstUnit; a < run.endUnit; ++a)
             if (units[size_t(a)].prefixRead)
@@ -328,8 +316,9 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
             }
         }
     }
-    const ReadControl control{&cancel, &bytesDone};
-    batches = BatchByFolder(jobs, units, r);
+    const ReadControl control{&reading.cancel, &reading.bytesDone};
+    std::atomic<bool> &cancel = reading.cancel;
+    const std::vector<Batch> batches = BatchByFolder(jobs, units, r);
     RunJobs(
         batches.size(),
         [&](size_t k) {
@@ -344,29 +333,40 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
                 }
             });
         },
-        host, bytesDone, total, cancel);
+        reading, total);
+}
 
-    for (int i = 0; i < count; ++i) {
-        const int u = unitOf[size_t(i)];
-        if (u >= 0 && units[size_t(u)].contentRead) {
-            r[size_t(i)].content = units[size_t(u)].content;
-            r[size_t(i)].contentRead = true;
-            r[size_t(i)].checksum = units[size_t(u)].content.checksum;
+// Stage 4a: each record gets the contents (and so the checksum) of its inode.
+void GiveRecordsTheirContents(const Candidates &c, std::vector<FileRecord> &r)
+{
+    for (size_t i = 0; i < r.size(); ++i) {
+        const int u = c.unitOf[i];
+        if (u >= 0 && c.units[size_t(u)].contentRead) {
+            r[i].content = c.units[size_t(u)].content;
+            r[i].contentRead = true;
+            r[i].checksum = c.units[size_t(u)].content.checksum;
         }
     }
+}
 
-    // Groups in the order of their first member in the sorted collection.
+// Stage 4b: the groups of equal contents, in the order of their first member
+// in the sorted collection, members in that order too, colours alternating
+// from cyan. A size that a stop left half read claims nothing; unreadable
+// files stay alone.
+std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecord> &r)
+{
+    std::vector<DupeRow> rows;
     bool colourToggle = false;
-    std::vector<char> grouped(size_t(count), 0);
+    std::vector<char> grouped(r.size(), 0);
     std::vector<int> members;
     std::unordered_map<Digest, std::vector<int>, DigestHash> byContent;
-    for (const Run &run : runs) {
+    for (const Run &run : c.runs) {
         bool stopped = false;
         for (int u = run.firstUnit; u < run.endUnit; ++u)
-            stopped = stopped || units[size_t(u)].pending;
+            stopped = stopped || c.units[size_t(u)].pending;
         if (stopped)
-            continue; // a stop left this size half read: nothing is claimed for it
-        // Members of each content, in sorted order; unreadable files stay alone.
+            continue;
+        // Members of each content, in sorted order.
         byContent.clear();
         for (int b = run.begin; b < run.end; ++b) {
             const FileRecord &rec = r[size_t(b)];
@@ -407,17 +407,20 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     return rows;
 }
 
-std::vector<DupeRow> ScanTreeForDuplicates(DupeHost &host, FileCollection &files, const QByteArray &folder)
+} // namespace
+
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
 {
-    files.reset();
-    QByteArray path = folder;
-    int32_t entryCount = 0, folderCount = 0;
-    FindFilesAPI_all(host, files, path, QByteArrayLiteral("*.*"), entryCount, folderCount);
-    if (files.fileCount() == 0)
+    std::vector<FileRecord> &r = files.records;
+    if (r.empty())
         return {};
-    files.trim();
-    SortBySize(files);
-    return ListDuplicateGroups(files, &host);
+    Candidates candidates = GroupBySize(r);
+    Reading reading;
+    reading.host = host;
+    ReadFirstBlocks(candidates, r, reading);
+    ReadWholeWhereInDoubt(candidates, r, reading);
+    GiveRecordsTheirContents(candidates, r);
+    return EmitGroups(candidates, r);
 }
 
 } // namespace vs

@@ -1,12 +1,17 @@
 // Grouping of the collected files into duplicate groups.
 //
-// The collection is Shell-sorted by size; within each run of equal size the
-// entries are grouped, each group in the order of its first member, and
-// listed in alternating colours (cyan first). Two files are in one group only
-// when their contents are equal: equal size, equal checksum and equal
-// content hash. Only files that share their size with another collected file
-// are read, each inode once: the first 4 KiB of each before the rest (up to
-// four files of 64 KiB or less sharing a size are read whole at once).
+// The collection is Shell-sorted by size (SortBySize); ListDuplicateGroups
+// then goes through four stages:
+//   1. group by size: runs of equal size with two or more entries, each with
+//      its inodes (hard links are read once);
+//   2. first blocks: the first 4 KiB of every inode that shares its size
+//      with another (up to four files of 64 KiB or less sharing a size are
+//      read whole at once);
+//   3. whole contents, only where the first block leaves a doubt;
+//   4. confirm and emit: files are in one group only when their contents are
+//      equal (equal size, checksum and content hash); groups are listed in
+//      the order of their first member in the sorted collection, in
+//      alternating colours (cyan first).
 #pragma once
 
 #include "dupes/engine/DupeHost.h"
@@ -27,9 +32,5 @@ void SortBySize(FileCollection &files);
 // contentProgress on this thread) and returns the rows of every group of two
 // or more, in list order. Requires a sorted collection; empty for none.
 std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host = nullptr);
-
-// The whole tree scan without the window: reset, walk, trim, sort, list.
-std::vector<DupeRow> ScanTreeForDuplicates(DupeHost &host, FileCollection &files,
-                                           const QByteArray &folder);
 
 } // namespace vs

@@ -1,7 +1,7 @@
 #include "dupes/engine/FileChecksum.h"
 
 #include "dupes/engine/ContentReader.h"
-#include "dupes/engine/FileWalk.h"
+#include "fs/FileOpen.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -166,11 +166,8 @@ int OpenForReading(const QByteArray &path, bool noFollow)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is dropped below once
     // the file is known to be regular (where it means nothing anyway).
-    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
-    int fd = OpenAnyPath(path, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = OpenAnyPath(path, flags);
-    return fd;
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
+    return OpenNoAtime(path, flags);
 }
 
 const char *ZeroBlock()
@@ -207,105 +204,159 @@ FileContent ContentOfBytes(const char *data, size_t size)
     return c;
 }
 
+namespace {
+
+// One read of a file's contents that feeds the checksum and the hash alike,
+// keeping the first bytes for the image header the checksum looks at.
+class ContentPass {
+public:
+    ContentPass(int fd, int64_t size, const ReadControl &control)
+        : fd_(fd), size_(size), control_(control), sum_(uint64_t(size) & 0xFFFFFFFFull)
+    {
+        XXH3_128bits_reset(&state_);
+    }
+
+    bool cancelled() const { return control_.cancel && control_.cancel->load(std::memory_order_relaxed); }
+
+    // A hole reads as zeros: it adds nothing to the sum, but the hash must
+    // see the same bytes a dense copy would give.
+    void hole(int64_t from, int64_t to)
+    {
+        for (int64_t z = from; z < to;) {
+            const size_t n = size_t(std::min<int64_t>(int64_t(kChunk), to - z));
+            XXH3_128bits_update(&state_, ZeroBlock(), n);
+            z += int64_t(n);
+        }
+        if (from < int64_t(kHead)) {
+            const size_t n = size_t(std::min<int64_t>(to, int64_t(kHead)) - from);
+            std::memset(head_ + from, 0, n);
+            headLen_ = size_t(from) + n;
+        }
+    }
+
+    // Reads the bytes [from, to); false on a read error or when the file
+    // ends early.
+    bool data(int64_t from, int64_t to)
+    {
+        thread_local std::vector<unsigned char> buffer(kChunk);
+        for (int64_t off = from; off < to;) {
+            const size_t want = size_t(std::min<int64_t>(int64_t(kChunk), to - off));
+            const ssize_t n = pread(fd_, buffer.data(), want, off);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            sum_.add(uint64_t(off), buffer.data(), size_t(n));
+            XXH3_128bits_update(&state_, buffer.data(), size_t(n));
+            if (off < int64_t(kHead)) {
+                const size_t k = size_t(std::min<int64_t>(n, int64_t(kHead) - off));
+                std::memcpy(head_ + off, buffer.data(), k);
+                headLen_ = size_t(off) + k;
+            }
+            off += n;
+            if (control_.bytesDone)
+                control_.bytesDone->fetch_add(n, std::memory_order_relaxed);
+        }
+        return true;
+    }
+
+    // The checksum, less the image's stored field (read from the kept first
+    // bytes, or from the file past them), and the digest.
+    FileContent finish()
+    {
+        bool fetchFailed = false;
+        auto fetch = [&](uint64_t pos, unsigned char *out, size_t n) {
+            if (pos + n <= headLen_) {
+                std::memcpy(out, head_ + pos, n);
+                return;
+            }
+            size_t got = 0;
+            while (got < n) {
+                const ssize_t r = pread(fd_, out + got, n - got, off_t(pos + got));
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r <= 0) {
+                    fetchFailed = true;
+                    return;
+                }
+                got += size_t(r);
+            }
+        };
+        FileContent c;
+        c.checksum = FinishChecksum(sum_.value(), uint64_t(size_), fetch);
+        if (fetchFailed)
+            return FileContent{};
+        const XXH128_hash_t h = XXH3_128bits_digest(&state_);
+        c.digest = {h.low64, h.high64};
+        c.readable = true;
+        return c;
+    }
+
+private:
+    const int fd_;
+    const int64_t size_;
+    const ReadControl &control_;
+    XXH3_state_t state_;
+    WordSum sum_;
+    unsigned char head_[kHead];
+    size_t headLen_ = 0;
+};
+
+// Where the stretch of data at `off` ends (its next hole, or `size`); -1
+// when it starts later, with `dataAt` its start; -2 when the file system
+// cannot tell holes apart.
+int64_t DataStretch(int fd, int64_t off, int64_t size, int64_t &dataAt)
+{
+    off_t data = lseek(fd, off, SEEK_DATA);
+    if (data < 0 && errno == ENXIO)
+        data = size; // only a hole is left
+    if (data < 0)
+        return -2;
+    if (data > off) {
+        dataAt = data;
+        return -1;
+    }
+    const off_t hole = lseek(fd, off, SEEK_HOLE);
+    return hole > off ? std::min<int64_t>(hole, size) : size;
+}
+
+} // namespace
+
 FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_t allocated)
 {
-    FileContent c;
     if (size < 0)
-        return c;
-    XXH3_state_t state;
-    XXH3_128bits_reset(&state);
-    WordSum sum(uint64_t(size) & 0xFFFFFFFFull);
-    thread_local std::vector<unsigned char> buffer(kChunk);
-    unsigned char head[kHead];
-    size_t headLen = 0;
-
+        return FileContent{};
     if (allocated < 0) {
         struct stat st {};
         allocated = fstat(fd, &st) == 0 ? int64_t(st.st_blocks) * 512 : size;
     }
-    bool sparse = allocated < size;
+    bool sparse = allocated < size; // only then are holes worth looking for
     if (size > int64_t(kChunk))
         posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    int64_t off = 0;
-    while (off < size) {
-        if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+    ContentPass pass(fd, size, control);
+    for (int64_t off = 0; off < size;) {
+        if (pass.cancelled())
             return FileContent{};
         int64_t end = size;
         if (sparse) {
-            off_t data = lseek(fd, off, SEEK_DATA);
-            if (data < 0 && errno == ENXIO)
-                data = size; // only a hole is left
-            if (data < 0) {
+            int64_t dataAt = 0;
+            end = DataStretch(fd, off, size, dataAt);
+            if (end == -2) {
                 sparse = false;
-            } else {
-                if (data > off) {
-                    // A hole reads as zeros: it adds nothing to the sum, but the
-                    // hash must see the same bytes a dense copy would give.
-                    const int64_t to = std::min<int64_t>(data, size);
-                    for (int64_t z = off; z < to;) {
-                        const size_t n = size_t(std::min<int64_t>(int64_t(kChunk), to - z));
-                        XXH3_128bits_update(&state, ZeroBlock(), n);
-                        z += int64_t(n);
-                    }
-                    if (off < int64_t(kHead)) {
-                        const size_t n = size_t(std::min<int64_t>(to, int64_t(kHead)) - off);
-                        std::memset(head + off, 0, n);
-                        headLen = size_t(off) + n;
-                    }
-                    off = to;
-                    continue;
-                }
-                const off_t hole = lseek(fd, off, SEEK_HOLE);
-                if (hole > off)
-                    end = std::min<int64_t>(hole, size);
-            }
-        }
-        while (off < end) {
-            const size_t want = size_t(std::min<int64_t>(int64_t(kChunk), end - off));
-            const ssize_t n = pread(fd, buffer.data(), want, off);
-            if (n < 0 && errno == EINTR)
+                end = size;
+            } else if (end == -1) {
+                const int64_t to = std::min<int64_t>(dataAt, size);
+                pass.hole(off, to);
+                off = to;
                 continue;
-            if (n <= 0)
-                return FileContent{}; // a read error, or the file shrank
-            sum.add(uint64_t(off), buffer.data(), size_t(n));
-            XXH3_128bits_update(&state, buffer.data(), size_t(n));
-            if (off < int64_t(kHead)) {
-                const size_t k = size_t(std::min<int64_t>(n, int64_t(kHead) - off));
-                std::memcpy(head + off, buffer.data(), k);
-                headLen = size_t(off) + k;
             }
-            off += n;
-            if (control.bytesDone)
-                control.bytesDone->fetch_add(n, std::memory_order_relaxed);
         }
+        if (!pass.data(off, end))
+            return FileContent{}; // a read error, or the file shrank
+        off = end;
     }
-
-    bool fetchFailed = false;
-    auto fetch = [&](uint64_t pos, unsigned char *out, size_t n) {
-        if (pos + n <= headLen) {
-            std::memcpy(out, head + pos, n);
-            return;
-        }
-        size_t got = 0;
-        while (got < n) {
-            const ssize_t r = pread(fd, out + got, n - got, off_t(pos + got));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0) {
-                fetchFailed = true;
-                return;
-            }
-            got += size_t(r);
-        }
-    };
-    c.checksum = FinishChecksum(sum.value(), uint64_t(size), fetch);
-    if (fetchFailed)
-        return FileContent{};
-    const XXH128_hash_t h = XXH3_128bits_digest(&state);
-    c.digest = {h.low64, h.high64};
-    c.readable = true;
-    return c;
+    return pass.finish();
 }
 
 // Keeps an open descriptor only when it is a regular file (O_NONBLOCK, used
@@ -351,16 +402,7 @@ bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileConte
 
 int OpenRegularAt(int dirFd, const char *name, struct stat &st)
 {
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    int fd = ::openat(dirFd, name, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::openat(dirFd, name, flags);
-    return KeepIfRegular(fd, st);
-}
-
-FileContent ReadFileContentFd(int fd, int64_t size)
-{
-    return ReadContent(fd, size, ReadControl{});
+    return KeepIfRegular(OpenNoAtimeAt(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW), st);
 }
 
 FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize,

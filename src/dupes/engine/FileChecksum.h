@@ -25,8 +25,6 @@ int32_t FileChecksum(const QByteArray &path);
 FileContent ReadFileContent(const QByteArray &path, bool noFollow = false,
                             int64_t expectSize = -1, uint64_t expectDev = 0,
                             uint64_t expectIno = 0);
-// The same for an open descriptor positioned anywhere; `size` is its size.
-FileContent ReadFileContentFd(int fd, int64_t size);
 
 // The checksum and the content hash of bytes in memory (a whole file).
 int32_t ChecksumOfBytes(const char *data, size_t size);

@@ -68,8 +68,4 @@ QByteArray StripNulls(QByteArray &text);
 // trimming blanks; never shows a message.
 bool IsFileFound(const QByteArray &path);
 
-// Opens a path of any length (components are opened one by one past
-// PATH_MAX). Returns a descriptor or -1 with errno set.
-int OpenAnyPath(const QByteArray &path, int flags);
-
 } // namespace vs

@@ -2,7 +2,8 @@
 
 #include "dupes/engine/ContentReader.h"
 #include "dupes/engine/FileChecksum.h"
-#include "dupes/engine/FileWalk.h"
+#include "fs/FileOpen.h"
+#include "fs/Paths.h"
 #include "util/Errors.h"
 
 #include <QFile>
@@ -51,30 +52,11 @@ FileContent ChosenFileContent(const QByteArray &path)
     return ReadFileContent(path);
 }
 
-ByteCount ChosenFileSize(const QByteArray &path)
-{
-    return ByteCount::fromBytes(uint64_t(StatChosen(path).st_size));
-}
-
 QByteArray ChosenFullPath(const QByteArray &path)
 {
     StatChosen(path);
     const QByteArray absolute = path.startsWith('/') ? path : CurrentFolder() + '/' + path;
-    QList<QByteArray> kept;
-    for (const QByteArray &part : absolute.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!kept.isEmpty())
-                kept.removeLast();
-            continue;
-        }
-        kept.append(part);
-    }
-    QByteArray out;
-    for (const QByteArray &part : kept)
-        out += '/' + part;
-    return out.isEmpty() ? QByteArrayLiteral("/") : out;
+    return TidyPath(absolute);
 }
 
 ChosenFile TakeChosenFile(const QByteArray &path)

@@ -14,16 +14,13 @@ namespace vs {
 // checksum; never fails (an unreadable file gives checksum 0).
 FileContent ChosenFileContent(const QByteArray &path);
 
-// Size of the regular file at `path` (links followed); throws VsError 53 when
-// the path names no regular file, other numbers for other failures.
-ByteCount ChosenFileSize(const QByteArray &path);
-
 // The absolute, tidied form of `path` ("." and ".." and doubled "/" removed,
 // links not resolved); throws VsError 53 when it names no regular file.
 QByteArray ChosenFullPath(const QByteArray &path);
 
 // Takes the file at `path` as the chosen file in one go (content, size, full
-// path, identity); throws VsError as ChosenFileSize does.
+// path, identity); throws VsError 53 when the path names no regular file
+// (links followed), other numbers for other failures.
 ChosenFile TakeChosenFile(const QByteArray &path);
 
 // True when two paths are equal after upper-casing them (decoded with the
