@@ -83,14 +83,19 @@ double steadySeconds()
     return timer.nsecsElapsed() / 1e9;
 }
 
-Form2 *g_instance = nullptr;
-
 } // namespace
 
 QByteArray FolderOfPath(const QByteArray &path)
 {
     const qsizetype slash = path.lastIndexOf('/');
     return slash < 0 ? QByteArray() : path.left(slash + 1);
+}
+
+Form2::Form2(const WindowServices &services, Form2Extras extras, QWidget *parent)
+    : Form2(Form2Services{services.fs, services.mounts, services.shell, services.boxes, services.yield,
+                          std::move(extras.openFileDialog), std::move(extras.clock)},
+            parent)
+{
 }
 
 Form2::Form2(const Form2Services &services, QWidget *parent)
@@ -115,27 +120,7 @@ Form2::Form2(const Form2Services &services, QWidget *parent)
     resize(Px(kClientWidthTw), Px(kClientHeightTw));
 }
 
-Form2::~Form2()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-Form2 &Form2::instance(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes,
-                       EventYield &yield)
-{
-    if (!g_instance) {
-        g_instance = new Form2(Form2Services{fs, mounts, shell, boxes, yield});
-        // Widgets must go before the application object does.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete g_instance; });
-    }
-    return *g_instance;
-}
-
-Form2 *Form2::existing()
-{
-    return g_instance;
-}
+Form2::~Form2() = default;
 
 void Form2::showWindow()
 {

@@ -6,14 +6,15 @@
 // "Отмена" meanwhile and only asks the search to stop. Closing the window
 // during a search is held back until the search has wound down.
 //
-// There is one window object for the run (instance()): the size range of the
-// settings panel and the animation counter survive closing and reopening,
-// while the controls start afresh at every opening.
+// The program keeps one window object for the run (see ProgramWindows): the
+// size range of the settings panel and the animation counter survive closing
+// and reopening, while the controls start afresh at every opening.
 #pragma once
 
 #include "dupes/engine/DupeHost.h"
 #include "dupes/engine/FileWalk.h"
 #include "util/Errors.h"
+#include "widgets/WindowServices.h"
 
 #include <QWidget>
 #include <functional>
@@ -60,18 +61,18 @@ struct Form2Services {
     std::function<double()> clock = {};
 };
 
+// What the window takes besides the shared services; both default to the real ones.
+struct Form2Extras {
+    std::function<QString(QWidget *parent, const QString &current)> openFileDialog = {};
+    std::function<double()> clock = {};
+};
+
 class Form2 : public QWidget, public DupeHost {
     Q_OBJECT
 public:
+    explicit Form2(const WindowServices &services, Form2Extras extras = {}, QWidget *parent = nullptr);
     explicit Form2(const Form2Services &services, QWidget *parent = nullptr);
     ~Form2() override;
-
-    // The one window of the run, created with these services at the first
-    // call; later calls return it and ignore their arguments.
-    static Form2 &instance(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes,
-                           EventYield &yield);
-    // The window when it has been created, else null.
-    static Form2 *existing();
 
     // Shows the window (opening it afresh when it was closed) and brings it
     // to the front.
