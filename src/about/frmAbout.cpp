@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -17,12 +16,6 @@
 namespace vs {
 
 namespace {
-
-QPointer<frmAbout> &theWindow()
-{
-    static QPointer<frmAbout> window;
-    return window;
-}
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, double left, double top,
                   double width, double height)
@@ -55,27 +48,6 @@ QLineEdit *makeAddress(QWidget *parent, const char *name, const QString &text, d
 }
 
 } // namespace
-
-frmAbout *frmAbout::showSingle()
-{
-    QPointer<frmAbout> &window = theWindow();
-    // A window closed a moment ago is only waiting to be deleted: make a new one.
-    if (!window || !window->isVisible()) {
-        window = new frmAbout;
-        window->show();
-        return window;
-    }
-    // Already open: only bring it forward.
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-frmAbout *frmAbout::instance()
-{
-    return theWindow();
-}
 
 QString frmAbout::versionText()
 {
@@ -111,41 +83,41 @@ frmAbout::frmAbout(QWidget *parent)
     setFixedSize(Px(6225), Px(5250));
     setWindowIcon(ProgramIcon());
 
-    picIcon_ = makeLabel(this, "picIcon", QString(), 180, 165, 780, 780);
-    picIcon_->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
-    picIcon_->setAlignment(Qt::AlignCenter);
+    icon_ = makeLabel(this, "picIcon", QString(), 180, 165, 780, 780);
+    icon_->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
+    icon_->setAlignment(Qt::AlignCenter);
 
-    lblTitle_ = makeLabel(this, "lblTitle", QString(), 1245, 240, 735, 195);
-    lblVersion_ = makeLabel(this, "lblVersion", QString(), 1245, 630, 570, 195);
-    lblDescription_ = makeLabel(this, "lblDescription", QString(), 1260, 975, 3885, 1170);
-    lblDescription_->setWordWrap(true);
-    lblDisclaimer_ = makeLabel(this, "lblDisclaimer", QString(), 150, 2550, 3930, 450);
-    lblDisclaimer_->setWordWrap(true);
+    title_ = makeLabel(this, "lblTitle", QString(), 1245, 240, 735, 195);
+    version_ = makeLabel(this, "lblVersion", QString(), 1245, 630, 570, 195);
+    description_ = makeLabel(this, "lblDescription", QString(), 1260, 975, 3885, 1170);
+    description_->setWordWrap(true);
+    disclaimer_ = makeLabel(this, "lblDisclaimer", QString(), 150, 2550, 3930, 450);
+    disclaimer_->setWordWrap(true);
 
     const QColor grey = BgrColor(0x808080);
     const QColor white = BgrColor(0xFFFFFF);
     (new SeparatorLine(this, 90, 5654, 2445, grey))->setObjectName(QStringLiteral("Line1_1"));
     (new SeparatorLine(this, 105, 5654, 2460, white))->setObjectName(QStringLiteral("Line1_0"));
 
-    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK_->setGeometry(TwRect(4245, 2670, 1260, 345));
-    cmdOK_->setDefault(true);
-    cmdOK_->setAutoDefault(true);
-    connect(cmdOK_, &QPushButton::clicked, this, &QWidget::close);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("cmdOK"));
+    okButton_->setGeometry(TwRect(4245, 2670, 1260, 345));
+    okButton_->setDefault(true);
+    okButton_->setAutoDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &QWidget::close);
 
     makeLabel(this, "Label1", QStringLiteral("Email:"), 180, 2970, 420, 195);
-    Text1_ = makeAddress(this, "Text1", QString::fromUtf8(VOLUMESCOPE_EMAIL), 2970);
+    email_ = makeAddress(this, "Text1", QString::fromUtf8(VOLUMESCOPE_EMAIL), 2970);
     makeLabel(this, "Label4", QStringLiteral("Сайт :"), 180, 3180, 450, 195);
-    Text2_ = makeAddress(this, "Text2", QString::fromUtf8(VOLUMESCOPE_WEB), 3180);
+    website_ = makeAddress(this, "Text2", QString::fromUtf8(VOLUMESCOPE_WEB), 3180);
 
     (new SeparatorLine(this, 90, 5654, 3405, grey))->setObjectName(QStringLiteral("Line1_2"));
     (new SeparatorLine(this, 90, 5639, 3420, white))->setObjectName(QStringLiteral("Line1_3"));
 
     makeLabel(this, "Label2", QStringLiteral("Цветовой показатель"), 195, 3465, 1665, 195);
-    Picture1_ = new ColourLegend(this);
-    Picture1_->setObjectName(QStringLiteral("Picture1"));
-    Picture1_->setGeometry(TwRect(120, 3705, 1965, 1440));
+    legend_ = new ColourLegend(this);
+    legend_->setObjectName(QStringLiteral("Picture1"));
+    legend_->setGeometry(TwRect(120, 3705, 1965, 1440));
 
     makeLabel(this, "Label3_0", QStringLiteral("F1 – О программе"), 2295, 3585, 1365, 195);
     makeLabel(this, "Label3_1", QStringLiteral("F2 – Печать. Формирование документа на печать."),
@@ -157,7 +129,7 @@ frmAbout::frmAbout(QWidget *parent)
     makeLabel(this, "Label3_3", QStringLiteral("F5 – Обновить состояние."), 2295, 4653, 1965, 195);
     makeLabel(this, "Label3_4", QStringLiteral("F1 + Shift – Помощь."), 2295, 4920, 1530, 195);
 
-    cmdOK_->setFocus();
+    okButton_->setFocus();
     load();
     fitTexts();
 
@@ -172,12 +144,12 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::load()
 {
-    lblVersion_->setText(versionText());
-    lblVersion_->adjustSize();
-    lblTitle_->setText(QStringLiteral("Volumescope"));
-    lblDescription_->setText(descriptionText());
-    lblDisclaimer_->setText(disclaimerText());
-    Picture1_->update();
+    version_->setText(versionText());
+    version_->adjustSize();
+    title_->setText(QStringLiteral("Volumescope"));
+    description_->setText(descriptionText());
+    disclaimer_->setText(disclaimerText());
+    legend_->update();
 }
 
 // The rectangles were laid out for a narrow 8-point face; desktop fonts are
@@ -220,17 +192,17 @@ void frmAbout::fitTexts()
         if (needed > label->width())
             label->resize(needed, label->height());
     }
-    lblVersion_->adjustSize();
+    version_->adjustSize();
     // Wrapped texts may grow downwards, the description as far as the separator.
-    const int descriptionHeight = lblDescription_->heightForWidth(lblDescription_->width());
-    if (descriptionHeight > lblDescription_->height())
-        lblDescription_->resize(lblDescription_->width(),
-                                std::min(descriptionHeight, Px(2445) - lblDescription_->y() - 1));
+    const int descriptionHeight = description_->heightForWidth(description_->width());
+    if (descriptionHeight > description_->height())
+        description_->resize(description_->width(),
+                             std::min(descriptionHeight, Px(2445) - description_->y() - 1));
     // The addresses may use the free room up to the OK button.
-    for (QLineEdit *edit : {Text1_, Text2_}) {
+    for (QLineEdit *edit : {email_, website_}) {
         const int needed = fm.horizontalAdvance(edit->text()) + 6;
         if (needed > edit->width())
-            edit->resize(std::min(needed, cmdOK_->x() - 6 - edit->x()), edit->height());
+            edit->resize(std::min(needed, okButton_->x() - 6 - edit->x()), edit->height());
         edit->setCursorPosition(0);
     }
 }

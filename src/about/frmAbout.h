@@ -1,7 +1,8 @@
 // The About window: the program's name, version and description, the contact
 // addresses, the main window's function keys and the legend of the list's
 // colour bands. It is a small fixed tool window without a task-bar entry that
-// the main window shows without modality; there is never more than one.
+// the main window shows without modality. It deletes itself when closed;
+// ProgramWindows keeps it to one at a time.
 #pragma once
 
 #include <QDialog>
@@ -17,12 +18,6 @@ class ColourLegend;
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    // Shows the one About window, creating it when none is open, and brings
-    // it forward. The window deletes itself when closed.
-    static frmAbout *showSingle();
-    // The open About window, or nullptr.
-    static frmAbout *instance();
-
     explicit frmAbout(QWidget *parent = nullptr);
     ~frmAbout() override;
 
@@ -34,15 +29,15 @@ private:
     void load();
     void fitTexts();
 
-    QLabel *picIcon_;
-    QLabel *lblTitle_;
-    QLabel *lblVersion_;
-    QLabel *lblDescription_;
-    QLabel *lblDisclaimer_;
-    QPushButton *cmdOK_;
-    QLineEdit *Text1_;
-    QLineEdit *Text2_;
-    ColourLegend *Picture1_;
+    QLabel *icon_;           // picIcon
+    QLabel *title_;          // lblTitle
+    QLabel *version_;        // lblVersion
+    QLabel *description_;    // lblDescription
+    QLabel *disclaimer_;     // lblDisclaimer
+    QPushButton *okButton_;  // cmdOK
+    QLineEdit *email_;       // Text1
+    QLineEdit *website_;     // Text2
+    ColourLegend *legend_;   // Picture1
 };
 
 } // namespace vs

@@ -7,7 +7,6 @@
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "util/Errors.h"
-#include "util/FileSystem.h"
 #include "widgets/ImageList.h"
 #include "util/Services.h"
 #include "widgets/Twips.h"
@@ -44,46 +43,45 @@ QPushButton *pictureButton(QWidget *parent)
 
 } // namespace
 
-Form1::Form1(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes, EventYield &yield,
-             const QByteArray &startFolder, QWidget *parent)
-    : QWidget(parent), shell_(shell), layout_(DesignLayout())
+Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWidget *parent)
+    : QWidget(parent), shell_(services.shell), layout_(DesignLayout())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Volumescope"));
 
     appFolder_ = WithTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()));
 
-    toolbar1_ = new QToolBar(this);
-    toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
     buildToolbar();
 
-    drive1_ = new DriveListBox(mounts, this);
+    driveList_ = new DriveListBox(services.mounts, this);
 
-    command2_ = pictureButton(this);
-    command2_->setObjectName(QStringLiteral("Command2"));
-    command2_->setToolTip(QStringLiteral("Информация о накопителях"));
+    driveInfoButton_ = pictureButton(this);
+    driveInfoButton_->setObjectName(QStringLiteral("Command2"));
+    driveInfoButton_->setToolTip(QStringLiteral("Информация о накопителях"));
 
-    dir1_ = new DirListBox(fs, boxes, this);
-    image1_ = new Divider(this);
+    folderList_ = new DirListBox(services.fs, services.boxes, this);
+    divider_ = new Divider(this);
 
-    listView1_ = new ResultList(this);
-    listView1_->setObjectName(QStringLiteral("ListView1"));
+    resultList_ = new ResultList(this);
+    resultList_->setObjectName(QStringLiteral("ListView1"));
 
-    label1_ = new QLabel(QStringLiteral("Кол-во: "), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
+    countLabel_ = new QLabel(QStringLiteral("Кол-во: "), this);
+    countLabel_->setObjectName(QStringLiteral("Label1"));
 
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
-    progressBar1_->setRange(0, 100);
-    progressBar1_->setValue(0);
-    progressBar1_->setTextVisible(false);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
 
-    command1_ = new QPushButton(QStringLiteral("Показать"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
+    scanButton_ = new QPushButton(QStringLiteral("Показать"), this);
+    scanButton_->setObjectName(QStringLiteral("Command1"));
 
-    check1_ = new QCheckBox(QStringLiteral("Авто просмотр"), this);
-    check1_->setObjectName(QStringLiteral("Check1"));
-    check1_->setChecked(false);
+    autoViewCheck_ = new QCheckBox(QStringLiteral("Авто просмотр"), this);
+    autoViewCheck_->setObjectName(QStringLiteral("Check1"));
+    autoViewCheck_->setChecked(false);
 
     buildMenu();
 
@@ -91,37 +89,36 @@ Form1::Form1(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &box
     // cannot be listed falls back to its drive's root, then to "/".
     const QByteArray start =
         startFolder.isEmpty() ? QFile::encodeName(QDir::currentPath()) : startFolder;
-    drive1_->chooseDriveFor(start);
-    for (const QByteArray &candidate : {start, drive1_->currentMountPoint(), QByteArray("/")}) {
+    driveList_->chooseDriveFor(start);
+    for (const QByteArray &candidate : {start, driveList_->currentMountPoint(), QByteArray("/")}) {
         if (candidate.isEmpty())
             continue;
         try {
-            dir1_->openAt(candidate);
+            folderList_->openAt(candidate);
             break;
         } catch (const VsError &) {
         }
     }
-    dir1_->setToolTipText(DisplayPath(dir1_->openFolder()));
+    folderList_->setToolTipText(DisplayPath(folderList_->openFolder()));
 
-    scan_ = new FolderScan({command1_, progressBar1_, label1_, listView1_, check1_}, *dir1_, fs, yield,
-                           boxes, this);
-    navigator_ = new DriveNavigator(*drive1_, *dir1_, mounts, boxes, this);
+    scan_ = new FolderScan({scanButton_, progressBar_, countLabel_, resultList_, autoViewCheck_}, *folderList_,
+                           services, this);
+    navigator_ = new DriveNavigator(*driveList_, *folderList_, services.mounts, services.boxes, this);
 
-    connect(command1_, &QPushButton::clicked, this, &Form1::StartOrStopScan);
-    connect(command2_, &QPushButton::clicked, this, &Form1::driveOverviewRequested);
-    connect(listView1_, &ResultList::drillDownRequested, scan_, &FolderScan::DrillDown);
-    connect(listView1_, &ResultList::contextMenuRequested, this,
-            [this](const QPoint &pos) { m_mnu_->popup(pos); });
-    connect(dir1_, &DirListBox::changed, this, [this] {
-        if (check1_->isChecked())
-            StartOrStopScan();
+    connect(scanButton_, &QPushButton::clicked, this, &Form1::startOrStopScan);
+    connect(driveInfoButton_, &QPushButton::clicked, this, &Form1::driveOverviewRequested);
+    connect(resultList_, &ResultList::drillDownRequested, scan_, &FolderScan::drillDown);
+    connect(resultList_, &ResultList::contextMenuRequested, this,
+            [this](const QPoint &pos) { contextMenu_->popup(pos); });
+    connect(folderList_, &DirListBox::changed, this, [this] {
+        if (autoViewCheck_->isChecked())
+            startOrStopScan();
     });
-    connect(scan_, &FolderScan::scanFinished, this, [this] {
-        if (closePending_)
-            QTimer::singleShot(0, this, &QWidget::close);
-    });
-    connect(image1_, &Divider::pressed, this, &Form1::onDividerPressed);
-    connect(image1_, &Divider::moved, this, &Form1::onDividerMoved);
+    // A close that waited for the scan goes ahead once the scan's handler has
+    // returned.
+    connect(scan_, &FolderScan::closeDue, this, [this] { QTimer::singleShot(0, this, &QWidget::close); });
+    connect(divider_, &Divider::pressed, this, &Form1::grabDivider);
+    connect(divider_, &Divider::moved, this, &Form1::dragDivider);
 
     // The outer height never goes below the layout's minimum.
     setMinimumHeight(Px(kMinWindowHeight - kFrameHeight));
@@ -140,80 +137,55 @@ Form1::~Form1()
 
 void Form1::buildToolbar()
 {
-    toolbar1_->setMovable(false);
-    toolbar1_->setFloatable(false);
-    toolbar1_->setIconSize(QSize(16, 16));
-    toolbar1_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    struct Button {
-        const char16_t *caption;
-        const char16_t *tip;
-        int picture;
-    };
-    const Button buttons[] = {
-        {u"Обновить", u"Обновить - <F5>", 11},
-        {u"Открыть...", u"Открыть... - <F3>", 12},
-        {u"Печать...", u"Печать/Документ - <F2>", 13},
-        {nullptr, nullptr, 0},
-        {u"Дубликатор", u"Дубликатор - <F4>", 14},
-        {nullptr, nullptr, 0},
-        {u"Помощь", u"Помощь - <Shift + F5>", 15},
-    };
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Seven buttons, Button1 to Button7, the fourth and the sixth separators.
     int number = 0;
-    for (const Button &b : buttons) {
-        ++number;
-        QAction *a = nullptr;
-        if (!b.caption) {
-            a = toolbar1_->addSeparator();
-        } else {
-            a = toolbar1_->addAction(ImageList1Icon(b.picture), QString::fromUtf16(b.caption));
-            // The button shows the caption as it is, "..." included.
-            a->setIconText(a->text());
-            a->setToolTip(QString::fromUtf16(b.tip));
-        }
-        a->setObjectName(QStringLiteral("Button%1").arg(number));
-        a->setData(number);
-    }
-    connect(toolbar1_, &QToolBar::actionTriggered, this, [this](QAction *a) {
-        switch (a->data().toInt()) {
-        case 1: StartOrStopScan(); break;
-        case 2: OpenInShell(); break;
-        case 3: emit printRequested(); break;
-        case 5: emit duplicatesRequested(); break;
-        case 7: OpenHelp(); break;
-        default: break; // separators
-        }
-    });
+    auto button = [this, &number](int picture, const QString &caption, const QString &tip, auto command) {
+        QAction *a = toolbar_->addAction(ImageList1Icon(picture), caption);
+        // The button shows the caption as it is, "..." included.
+        a->setIconText(a->text());
+        a->setToolTip(tip);
+        a->setObjectName(QStringLiteral("Button%1").arg(++number));
+        connect(a, &QAction::triggered, this, command);
+    };
+    auto separator = [this, &number] {
+        toolbar_->addSeparator()->setObjectName(QStringLiteral("Button%1").arg(++number));
+    };
+    button(11, QStringLiteral("Обновить"), QStringLiteral("Обновить - <F5>"), &Form1::startOrStopScan);
+    button(12, QStringLiteral("Открыть..."), QStringLiteral("Открыть... - <F3>"), &Form1::openSelectedFolder);
+    button(13, QStringLiteral("Печать..."), QStringLiteral("Печать/Документ - <F2>"), &Form1::printRequested);
+    separator();
+    button(14, QStringLiteral("Дубликатор"), QStringLiteral("Дубликатор - <F4>"), &Form1::duplicatesRequested);
+    separator();
+    button(15, QStringLiteral("Помощь"), QStringLiteral("Помощь - <Shift + F5>"), &Form1::openHelp);
 }
 
 void Form1::buildMenu()
 {
-    m_mnu_ = new QMenu(QStringLiteral("Файл"), this);
-    m_mnu_->setObjectName(QStringLiteral("m_mnu"));
+    contextMenu_ = new QMenu(QStringLiteral("Файл"), this);
+    contextMenu_->setObjectName(QStringLiteral("m_mnu"));
     // The key names are shown beside the items; the keys themselves are
     // handled by the window, so they are not shortcuts of the actions.
-    const char16_t *items[] = {u"Открыть\tF3",  u"Обновить/Остановить\tF5", u"Печать...\tF2",
-                               u"Дубликатор\tF4", u"Помощь\tShift+F1",       u"О программе..."};
-    for (int i = 0; i < 6; ++i) {
-        QAction *a = m_mnu_->addAction(QString::fromUtf16(items[i]));
-        a->setObjectName(QStringLiteral("m_open_%1").arg(i));
-        a->setData(i);
-    }
-    connect(m_mnu_, &QMenu::triggered, this, [this](QAction *a) {
-        switch (a->data().toInt()) {
-        case 0: OpenInShell(); break;
-        case 1: StartOrStopScan(); break;
-        case 2: emit printRequested(); break;
-        case 3: emit duplicatesRequested(); break;
-        case 4: OpenHelp(); break;
-        case 5: emit aboutRequested(); break;
-        default: break;
-        }
-    });
+    int number = 0;
+    auto item = [this, &number](const QString &text, auto command) {
+        QAction *a = contextMenu_->addAction(text);
+        a->setObjectName(QStringLiteral("m_open_%1").arg(number++));
+        connect(a, &QAction::triggered, this, command);
+    };
+    item(QStringLiteral("Открыть\tF3"), &Form1::openSelectedFolder);
+    item(QStringLiteral("Обновить/Остановить\tF5"), &Form1::startOrStopScan);
+    item(QStringLiteral("Печать...\tF2"), &Form1::printRequested);
+    item(QStringLiteral("Дубликатор\tF4"), &Form1::duplicatesRequested);
+    item(QStringLiteral("Помощь\tShift+F1"), &Form1::openHelp);
+    item(QStringLiteral("О программе..."), &Form1::aboutRequested);
 }
 
-QString Form1::drive1Text() const
+QString Form1::chosenDriveText() const
 {
-    return drive1_->driveText();
+    return driveList_->driveText();
 }
 
 int16_t Form1::lastDriveIndex() const
@@ -231,23 +203,23 @@ double Form1::outerHeightTwips() const
     return Tw(height()) + kFrameHeight;
 }
 
-void Form1::StartOrStopScan()
+void Form1::startOrStopScan()
 {
-    scan_->StartOrStopScan();
+    scan_->startOrStopScan();
 }
 
-void Form1::OpenInShell()
+void Form1::openSelectedFolder()
 {
-    if (!listView1_->hasRows())
+    if (!resultList_->hasRows())
         return;
-    const int row = listView1_->selectedRowIndex();
+    const int row = resultList_->selectedRowIndex();
     if (row == 0)
         shell_.open(scan_->currentFolder(), this);
     else if (row > 0)
-        shell_.open(listView1_->rowPath(row), this);
+        shell_.open(resultList_->rowPath(row), this);
 }
 
-void Form1::OpenHelp()
+void Form1::openHelp()
 {
     shell_.open(appFolder_ + "help.chm", nullptr);
 }
@@ -287,13 +259,13 @@ bool Form1::handleKey(QKeyEvent *event)
     switch (key) {
     case Qt::Key_F1:
         if (mods == Qt::ShiftModifier)
-            OpenHelp();
+            openHelp();
         else
             emit aboutRequested();
         break;
     case Qt::Key_F2: emit printRequested(); break;
-    case Qt::Key_F3: OpenInShell(); break;
-    case Qt::Key_F5: StartOrStopScan(); break;
+    case Qt::Key_F3: openSelectedFolder(); break;
+    case Qt::Key_F5: startOrStopScan(); break;
     default: break;
     }
     return true;
@@ -328,34 +300,34 @@ void Form1::layOut()
 
 void Form1::placeControls()
 {
-    toolbar1_->setGeometry(0, 0, width(), Px(kToolbarHeight));
+    toolbar_->setGeometry(0, 0, width(), Px(kToolbarHeight));
     auto place = [](QWidget *w, const TwipsRect &r) {
         w->setGeometry(TwRect(r.left, r.top, r.width, r.height));
     };
-    place(drive1_, layout_.drive1);
-    place(command2_, layout_.command2);
-    place(dir1_, layout_.dir1);
-    place(progressBar1_, layout_.progressBar1);
-    place(command1_, layout_.command1);
-    place(check1_, layout_.check1);
-    place(image1_, layout_.image1);
-    place(listView1_, layout_.listView1);
+    place(driveList_, layout_.driveList);
+    place(driveInfoButton_, layout_.driveInfoButton);
+    place(folderList_, layout_.folderList);
+    place(progressBar_, layout_.progressBar);
+    place(scanButton_, layout_.scanButton);
+    place(autoViewCheck_, layout_.autoViewCheck);
+    place(divider_, layout_.divider);
+    place(resultList_, layout_.resultList);
     // The count label grows to the list's right edge so long selection texts
     // stay readable.
-    TwipsRect label = layout_.label1;
-    label.width = std::max(label.width, layout_.listView1.right() - label.left);
-    place(label1_, label);
+    TwipsRect label = layout_.countLabel;
+    label.width = std::max(label.width, layout_.resultList.right() - label.left);
+    place(countLabel_, label);
     for (int c = 1; c <= 3; ++c)
-        listView1_->setColumnWidthTwips(c, layout_.columnWidths[size_t(c - 1)]);
+        resultList_->setColumnWidthTwips(c, layout_.columnWidths[size_t(c - 1)]);
     update();
 }
 
-void Form1::onDividerPressed(Qt::MouseButton, Qt::KeyboardModifiers, double x)
+void Form1::grabDivider(Qt::MouseButton, Qt::KeyboardModifiers, double x)
 {
     grabOffset_ = RoundHalfEven(x);
 }
 
-void Form1::onDividerMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double x)
+void Form1::dragDivider(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double x)
 {
     if (buttons != Qt::LeftButton)
         return;
@@ -365,16 +337,12 @@ void Form1::onDividerMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, doub
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (scan_->scanRunning()) {
-        // The scan runs inside an event handler further down the stack: ask
-        // it to stop and close once it has returned.
-        closePending_ = true;
-        if (!scan_->stopRequested())
-            scan_->StartOrStopScan();
+    if (!scan_->requestClose()) {
+        // The scan runs inside an event handler further down the stack: it
+        // is asked to stop, and the window closes once it has returned.
         event->ignore();
         return;
     }
-    closePending_ = false;
     emit closing();
     event->accept();
 }

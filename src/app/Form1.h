@@ -3,10 +3,13 @@
 // sees every key before the focused control, so the function keys work
 // wherever the focus is. Commands that belong to other windows (print, the
 // duplicate finder, About, the drive overview) leave this window as signals.
+// Controls keep their design names as object names (Command1, ListView1,
+// Dir1, ...); the members are named by what the controls do.
 #pragma once
 
 #include "MainLayout.h"
 #include "report/Form4.h"
+#include "widgets/WindowServices.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -26,11 +29,7 @@ class DirListBox;
 class Divider;
 class DriveListBox;
 class DriveNavigator;
-class EventYield;
-class FileSystem;
 class FolderScan;
-class MessageBoxes;
-class MountTable;
 class ResultList;
 class Shell;
 
@@ -38,21 +37,21 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     // The folder list opens at `startFolder`, by default the working directory.
-    Form1(FileSystem &fs, MountTable &mounts, Shell &shell, MessageBoxes &boxes, EventYield &yield,
-          const QByteArray &startFolder = {}, QWidget *parent = nullptr);
+    explicit Form1(const WindowServices &services, const QByteArray &startFolder = {},
+                   QWidget *parent = nullptr);
     ~Form1() override;
 
-    ResultList *listView1() const { return listView1_; }
+    ResultList *resultList() const { return resultList_; }
     FolderScan &scan() const { return *scan_; }
-    DirListBox *dir1() const { return dir1_; }
-    DriveListBox *drive1() const { return drive1_; }
+    DirListBox *folderList() const { return folderList_; }
+    DriveListBox *driveList() const { return driveList_; }
     // The chosen drive as the drive list shows it.
-    QString drive1Text() const;
+    QString chosenDriveText() const;
     // The program's folder, ending with "/".
     QByteArray appFolder() const { return appFolder_; }
     int16_t lastDriveIndex() const;
     // The context menu "Файл".
-    QMenu *contextMenu() const { return m_mnu_; }
+    QMenu *contextMenu() const { return contextMenu_; }
     // Current placement of the controls, in twips.
     const MainLayout &layoutTwips() const { return layout_; }
     // The window's outer size in twips: the client area plus the frame the
@@ -64,9 +63,11 @@ public:
     PrintFields printFields;
 
 public slots:
-    void StartOrStopScan();
-    void OpenInShell();
-    void OpenHelp();
+    void startOrStopScan();
+    // Opens the selected row's folder (the scanned folder for the top row)
+    // in the desktop's file manager.
+    void openSelectedFolder();
+    void openHelp();
 
 signals:
     void printRequested();
@@ -88,27 +89,26 @@ private:
     void layOut();
     void placeControls();
     bool handleKey(QKeyEvent *event);
-    void onDividerPressed(Qt::MouseButton button, Qt::KeyboardModifiers, double x);
-    void onDividerMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double x);
+    void grabDivider(Qt::MouseButton button, Qt::KeyboardModifiers, double x);
+    void dragDivider(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double x);
 
     Shell &shell_;
     QByteArray appFolder_;
     MainLayout layout_;
     int lastAcceptedWidth_ = 0;
     int grabOffset_ = 0;
-    bool closePending_ = false;
 
-    QToolBar *toolbar1_ = nullptr;
-    DriveListBox *drive1_ = nullptr;
-    QPushButton *command2_ = nullptr;
-    DirListBox *dir1_ = nullptr;
-    Divider *image1_ = nullptr;
-    ResultList *listView1_ = nullptr;
-    QLabel *label1_ = nullptr;
-    QProgressBar *progressBar1_ = nullptr;
-    QPushButton *command1_ = nullptr;
-    QCheckBox *check1_ = nullptr;
-    QMenu *m_mnu_ = nullptr;
+    QToolBar *toolbar_ = nullptr;              // Toolbar1
+    DriveListBox *driveList_ = nullptr;        // Drive1
+    QPushButton *driveInfoButton_ = nullptr;   // Command2: the drive overview
+    DirListBox *folderList_ = nullptr;         // Dir1
+    Divider *divider_ = nullptr;               // Image1
+    ResultList *resultList_ = nullptr;         // ListView1
+    QLabel *countLabel_ = nullptr;             // Label1
+    QProgressBar *progressBar_ = nullptr;      // ProgressBar1
+    QPushButton *scanButton_ = nullptr;        // Command1
+    QCheckBox *autoViewCheck_ = nullptr;       // Check1
+    QMenu *contextMenu_ = nullptr;             // m_mnu
     FolderScan *scan_ = nullptr;
     DriveNavigator *navigator_ = nullptr;
 };

@@ -7,15 +7,15 @@ namespace vs {
 MainLayout DesignLayout()
 {
     MainLayout l;
-    l.drive1 = {30, 420, 1680, 315};
-    l.command2 = {1725, 420, 375, 315};
-    l.dir1 = {30, 780, 2070, 4815};
-    l.progressBar1 = {30, 5790, 2070, 255};
-    l.command1 = {30, 6105, 2070, 360};
-    l.check1 = {30, 6480, 2070, 285};
-    l.image1 = {2130, 420, 90, 6060};
-    l.listView1 = {2220, 405, 8220, 6100};
-    l.label1 = {2265, 6540, 600, 195};
+    l.driveList = {30, 420, 1680, 315};
+    l.driveInfoButton = {1725, 420, 375, 315};
+    l.folderList = {30, 780, 2070, 4815};
+    l.progressBar = {30, 5790, 2070, 255};
+    l.scanButton = {30, 6105, 2070, 360};
+    l.autoViewCheck = {30, 6480, 2070, 285};
+    l.divider = {2130, 420, 90, 6060};
+    l.resultList = {2220, 405, 8220, 6100};
+    l.countLabel = {2265, 6540, 600, 195};
     return l;
 }
 
@@ -27,7 +27,7 @@ int RoundHalfEven(double v)
 
 void FitColumns(MainLayout &layout)
 {
-    const double w = layout.listView1.width;
+    const double w = layout.resultList.width;
     layout.columnWidths[0] = static_cast<float>(w / 2.2);
     layout.columnWidths[1] = static_cast<float>(w / 3.0);
     layout.columnWidths[2] = static_cast<float>(w / 6.1);
@@ -37,7 +37,7 @@ ResizeOutcome LayOutOnResize(MainLayout &l, int &lastAcceptedWidth, double windo
                              double windowHeight, bool minimised)
 {
     ResizeOutcome out;
-    const int w = RoundHalfEven(windowWidth - l.listView1.left - 165);
+    const int w = RoundHalfEven(windowWidth - l.resultList.left - 165);
     if (minimised)
         return out;
     if (windowHeight < kMinWindowHeight) {
@@ -51,15 +51,15 @@ ResizeOutcome LayOutOnResize(MainLayout &l, int &lastAcceptedWidth, double windo
         out.newWidth = lastAcceptedWidth > 0 ? lastAcceptedWidth : kDesignClientWidth + kFrameWidth;
         return out;
     }
-    l.listView1.width = w;
-    l.listView1.height = windowHeight - 1010;
+    l.resultList.width = w;
+    l.resultList.height = windowHeight - 1010;
     FitColumns(l);
-    l.image1.height = l.listView1.height - 40;
-    l.label1.top = l.listView1.top + l.listView1.height + 20;
-    l.command1.top = l.listView1.top + l.listView1.height - 410;
-    l.progressBar1.top = l.command1.top - 300;
-    l.dir1.height = l.progressBar1.top - l.dir1.top - 50;
-    l.check1.top = l.command1.top + l.command1.height + 30;
+    l.divider.height = l.resultList.height - 40;
+    l.countLabel.top = l.resultList.top + l.resultList.height + 20;
+    l.scanButton.top = l.resultList.top + l.resultList.height - 410;
+    l.progressBar.top = l.scanButton.top - 300;
+    l.folderList.height = l.progressBar.top - l.folderList.top - 50;
+    l.autoViewCheck.top = l.scanButton.top + l.scanButton.height + 30;
     lastAcceptedWidth = RoundHalfEven(windowWidth);
     out.laidOut = true;
     return out;
@@ -68,21 +68,21 @@ ResizeOutcome LayOutOnResize(MainLayout &l, int &lastAcceptedWidth, double windo
 bool MoveDivider(MainLayout &l, double windowWidth, int grabOffset, int x)
 {
     const int s = grabOffset - x;
-    if (!(static_cast<float>(windowWidth - kDividerMargin) >= static_cast<float>(l.image1.left - s)))
+    if (!(static_cast<float>(windowWidth - kDividerMargin) >= static_cast<float>(l.divider.left - s)))
         return false;
-    if (!(l.listView1.left - s >= kDividerMargin))
+    if (!(l.resultList.left - s >= kDividerMargin))
         return false;
-    l.image1.left -= s;
-    l.listView1.left -= s;
-    l.listView1.width += s;
+    l.divider.left -= s;
+    l.resultList.left -= s;
+    l.resultList.width += s;
     FitColumns(l);
-    l.dir1.width -= s;
-    l.progressBar1.width -= s;
-    l.drive1.width -= s;
-    l.command2.left = l.drive1.left + l.drive1.width + 10;
-    l.command1.width -= s;
-    l.check1.width = l.command1.width;
-    l.label1.left -= s;
+    l.folderList.width -= s;
+    l.progressBar.width -= s;
+    l.driveList.width -= s;
+    l.driveInfoButton.left = l.driveList.left + l.driveList.width + 10;
+    l.scanButton.width -= s;
+    l.autoViewCheck.width = l.scanButton.width;
+    l.countLabel.left -= s;
     return true;
 }
 

@@ -19,15 +19,15 @@ struct TwipsRect {
 };
 
 struct MainLayout {
-    TwipsRect drive1;
-    TwipsRect command2;
-    TwipsRect dir1;
-    TwipsRect progressBar1;
-    TwipsRect command1;
-    TwipsRect check1;
-    TwipsRect image1;
-    TwipsRect listView1;
-    TwipsRect label1;
+    TwipsRect driveList;       // Drive1
+    TwipsRect driveInfoButton; // Command2
+    TwipsRect folderList;      // Dir1
+    TwipsRect progressBar;     // ProgressBar1
+    TwipsRect scanButton;      // Command1
+    TwipsRect autoViewCheck;   // Check1
+    TwipsRect divider;         // Image1
+    TwipsRect resultList;      // ListView1
+    TwipsRect countLabel;      // Label1
     // Widths of the list's columns 1 to 3, kept in single precision.
     std::array<float, 3> columnWidths{5203.f, 5292.f, 2205.f};
 };

@@ -2,22 +2,23 @@
 
 #include "Form1.h"
 #include "about/frmAbout.h"
+#include "drives/VolumeQuery.h"
 #include "drives/frmSplash.h"
 #include "dupes/Form2.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 
-#include <QPointer>
-
 namespace vs {
 
-ProgramWindows::~ProgramWindows() = default;
-
-ProgramWindows::ProgramWindows(Form1 &form1, Services services)
-    : form1_(form1), services_(std::move(services))
+ProgramWindows::ProgramWindows(Form1 &form1, const WindowServices &services, PrintServices print,
+                               VolumeQuery *volumes)
+    : form1_(form1),
+      services_(services),
+      print_(std::move(print)),
+      volumes_(volumes ? *volumes : DefaultVolumeQuery())
 {
-    if (!services_.print.boxes)
-        services_.print.boxes = &services_.boxes;
+    if (!print_.boxes)
+        print_.boxes = &services_.boxes;
     connect(&form1, &Form1::printRequested, this, &ProgramWindows::print);
     connect(&form1, &Form1::duplicatesRequested, this, &ProgramWindows::showDuplicates);
     connect(&form1, &Form1::aboutRequested, this, &ProgramWindows::showAbout);
@@ -25,44 +26,73 @@ ProgramWindows::ProgramWindows(Form1 &form1, Services services)
     connect(&form1, &Form1::closing, this, &ProgramWindows::closeOthers);
 }
 
+// Windows go before the application object does.
+ProgramWindows::~ProgramWindows()
+{
+    delete overview_.data();
+    delete about_.data();
+}
+
+Form2 *ProgramWindows::duplicateFinder() const
+{
+    return duplicates_.get();
+}
+
+frmAbout *ProgramWindows::about() const
+{
+    return about_;
+}
+
+frmSplash *ProgramWindows::driveOverview() const
+{
+    return overview_;
+}
+
 void ProgramWindows::print()
 {
-    ResultList *list = form1_.listView1();
+    ResultList *list = form1_.resultList();
     PrintCommand(form1_.scan().scanRunning(), *list,
                  [list](int column) { return list->columnWidthTwips(column); }, form1_.printFields,
-                 &form1_, services_.print);
+                 &form1_, print_);
 }
 
 void ProgramWindows::showDuplicates()
 {
-    if (!form2_)
-        form2_ = std::make_unique<Form2>(
-            WindowServices{services_.fs, services_.mounts, services_.shell, services_.boxes, services_.yield});
-    form2_->showWindow();
+    if (!duplicates_)
+        duplicates_ = std::make_unique<Form2>(services_);
+    duplicates_->showWindow();
 }
 
 void ProgramWindows::showAbout()
 {
-    frmAbout::showSingle();
+    // A window closed a moment ago is only waiting to be deleted: make a new one.
+    if (!about_ || !about_->isVisible()) {
+        about_ = new frmAbout;
+        about_->show();
+        return;
+    }
+    // Already open: only bring it forward.
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void ProgramWindows::showDriveOverview()
 {
-    // One overview at a time: a new opening closes the one still open.
-    static QPointer<frmSplash> current;
-    if (current) {
-        current->close();
-        delete current.data();
+    if (overview_) {
+        overview_->close();
+        delete overview_.data();
     }
-    auto *window = new frmSplash(services_.mounts, DefaultVolumeQuery(), &form1_);
-    current = window;
-    window->open(form1_.drive1Text());
+    auto *window = new frmSplash(services_.mounts, volumes_, &form1_);
+    overview_ = window;
+    // Returns once the list is filled.
+    window->open(form1_.chosenDriveText());
 }
 
 void ProgramWindows::closeOthers()
 {
-    if (form2_)
-        form2_->closeForApp();
+    if (duplicates_)
+        duplicates_->closeForApp();
 }
 
 } // namespace vs

@@ -1,9 +1,7 @@
 #include "Form1.h"
 #include "ProgramWindows.h"
 #include "about/ProgramIcon.h"
-#include "drives/MountTable.h"
-#include "fs/LinuxFileSystem.h"
-#include "widgets/DesktopServices.h"
+#include "widgets/WindowServices.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -25,10 +23,9 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("volumescope"));
     QApplication::setWindowIcon(vs::ProgramIcon());
 
-    vs::Form1 form1(vs::DefaultFileSystem(), vs::DefaultMountTable(), vs::DefaultShell(),
-                    vs::DefaultMessageBoxes(), vs::DefaultYield());
-    vs::ProgramWindows windows(form1, {vs::DefaultFileSystem(), vs::DefaultMountTable(), vs::DefaultShell(),
-                                       vs::DefaultMessageBoxes(), vs::DefaultYield(), {}});
+    const vs::WindowServices services = vs::DefaultWindowServices();
+    vs::Form1 form1(services);
+    vs::ProgramWindows windows(form1, services);
     form1.show();
     return app.exec();
 }

@@ -29,22 +29,22 @@ QString ErrorTitle(const VsError &e)
 
 } // namespace
 
-FolderScan::FolderScan(Widgets w, FolderChooser &dir1, FileSystem &fs, EventYield &yield, MessageBoxes &boxes,
+FolderScan::FolderScan(Widgets widgets, FolderChooser &folderList, const WindowServices &services,
                        QWidget *window)
     : QObject(window),
-      command1_(w.command1),
-      progressBar1_(w.progressBar1),
-      label1_(w.label1),
-      listView1_(w.listView1),
-      check1_(w.check1),
-      dir1_(dir1),
-      fs_(fs),
-      yield_(yield),
-      boxes_(boxes),
+      scanButton_(widgets.scanButton),
+      progressBar_(widgets.progressBar),
+      countLabel_(widgets.countLabel),
+      resultList_(widgets.resultList),
+      autoViewCheck_(widgets.autoViewCheck),
+      folderList_(folderList),
+      fs_(services.fs),
+      yield_(services.yield),
+      boxes_(services.boxes),
       window_(window)
 {
-    if (listView1_ && label1_)
-        listView1_->setCountLabel(label1_);
+    if (resultList_ && countLabel_)
+        resultList_->setCountLabel(countLabel_);
 }
 
 bool FolderScan::passOver(const VsError &e)
@@ -61,22 +61,21 @@ void FolderScan::showListingError(const VsError &e)
         boxes_.show(window_, ListingErrorText(e), ErrorTitle(e), MessageBoxes::Icon::Exclamation);
 }
 
-void FolderScan::StartOrStopScan()
+void FolderScan::startOrStopScan()
 {
-    if (scanRunning_) {
-        stopRequested_ = true;
+    if (operation_.running()) {
+        operation_.requestStop();
         return;
     }
-    if (command1_)
-        command1_->setText(QStringLiteral("Остановить"));
-    if (listView1_)
-        listView1_->setAutomaticSorting(false);
-    stopRequested_ = false;
-    scanRunning_ = true;
+    if (scanButton_)
+        scanButton_->setText(QStringLiteral("Остановить"));
+    if (resultList_)
+        resultList_->setAutomaticSorting(false);
+    operation_.begin();
     emit scanStarted();
 
     try {
-        ScanCurrentFolder();
+        scanHighlightedFolder();
     } catch (const VsError &e) {
         passOver(e);
     } catch (const std::bad_alloc &) {
@@ -85,22 +84,24 @@ void FolderScan::StartOrStopScan()
         passOver(MakeError(kErrInternal));
     }
 
-    scanRunning_ = false;
-    if (progressBar1_)
-        progressBar1_->setValue(progressBar1_->maximum());
-    if (command1_)
-        command1_->setText(QStringLiteral("Показать"));
+    const bool closeWaited = operation_.end();
+    if (progressBar_)
+        progressBar_->setValue(progressBar_->maximum());
+    if (scanButton_)
+        scanButton_->setText(QStringLiteral("Показать"));
     emit scanFinished();
+    if (closeWaited)
+        emit closeDue();
 }
 
-void FolderScan::ScanCurrentFolder()
+void FolderScan::scanHighlightedFolder()
 {
     // Taken once: highlighting another entry during the yields changes nothing.
-    const QByteArray folder = dir1_.highlightedFolder();
+    const QByteArray folder = folderList_.highlightedFolder();
 
     int n = 0;
     try {
-        const int count = ShowFolderListCount(folder);
+        const int count = countSubfolders(folder);
         if (count > std::numeric_limits<int16_t>::max())
             throw MakeError(kErrOverflow);
         n = count;
@@ -109,23 +110,23 @@ void FolderScan::ScanCurrentFolder()
             return;
     }
 
-    currentFolder_ = dir1_.openFolder();
+    currentFolder_ = folderList_.openFolder();
 
     if (n == 0) {
-        if (listView1_)
-            listView1_->FillResultList({}, ByteCount(), 0);
+        if (resultList_)
+            resultList_->fill({}, ByteCount(), 0);
         return;
     }
 
     std::vector<QByteArray> paths(static_cast<size_t>(n));
     std::vector<ByteCount> sizes(static_cast<size_t>(n));
-    if (progressBar1_) {
-        progressBar1_->setMaximum(n);
-        progressBar1_->setValue(0);
+    if (progressBar_) {
+        progressBar_->setMaximum(n);
+        progressBar_->setValue(0);
     }
 
     try {
-        ShowFolderList2(folder, paths);
+        listSubfolders(folder, paths);
     } catch (const VsError &e) {
         if (!passOver(e))
             return;
@@ -148,30 +149,28 @@ void FolderScan::ScanCurrentFolder()
             if (!passOver(e))
                 return;
         }
-        if (stopRequested_) {
-            stopRequested_ = false;
+        if (operation_.stopRequested())
             return;
-        }
-        if (progressBar1_)
-            progressBar1_->setValue(i);
+        if (progressBar_)
+            progressBar_->setValue(i);
         if (sizes[size_t(i - 1)] > maxSize)
             maxSize = sizes[size_t(i - 1)];
     }
 
-    if (!listView1_)
+    if (!resultList_)
         return;
     std::vector<FolderRow> rows;
     rows.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
         rows.push_back({std::move(paths[size_t(i)]), sizes[size_t(i)]});
-    listView1_->FillResultList(rows, maxSize, n);
-    if (listView1_->sortColumn() != 0)
-        listView1_->SortList(listView1_->sortColumn(), true);
+    resultList_->fill(rows, maxSize, n);
+    if (resultList_->sortColumn() != 0)
+        resultList_->sortBy(resultList_->sortColumn(), true);
 }
 
-int FolderScan::ShowFolderListCount(const QByteArray &folderspec)
+int FolderScan::countSubfolders(const QByteArray &folder)
 {
-    std::unique_ptr<FolderListing> listing = fs_.subFolders(folderspec);
+    std::unique_ptr<FolderListing> listing = fs_.subFolders(folder);
     int count = 0;
     try {
         QByteArray name;
@@ -187,18 +186,18 @@ int FolderScan::ShowFolderListCount(const QByteArray &folderspec)
     return count;
 }
 
-void FolderScan::ShowFolderList2(const QByteArray &folderspec, std::vector<QByteArray> &mss)
+void FolderScan::listSubfolders(const QByteArray &folder, std::vector<QByteArray> &paths)
 {
-    std::unique_ptr<FolderListing> listing = fs_.subFolders(folderspec);
-    const QByteArray prefix = WithTrailingSlash(folderspec);
+    std::unique_ptr<FolderListing> listing = fs_.subFolders(folder);
+    const QByteArray prefix = WithTrailingSlash(folder);
     try {
         QByteArray name;
         size_t k = 0;
         while (listing->next(name)) {
             yield_.yield();
-            if (k >= mss.size())
+            if (k >= paths.size())
                 throw MakeError(kErrSubscript);
-            mss[k++] = prefix + name;
+            paths[k++] = prefix + name;
         }
     } catch (const VsError &e) {
         showListingError(e);
@@ -207,24 +206,24 @@ void FolderScan::ShowFolderList2(const QByteArray &folderspec, std::vector<QByte
 
 bool FolderScan::autoScanOn() const
 {
-    return check1_ && check1_->isChecked();
+    return autoViewCheck_ && autoViewCheck_->isChecked();
 }
 
-void FolderScan::DrillDown()
+void FolderScan::drillDown()
 {
-    if (scanRunning_ || !listView1_ || !listView1_->hasRows())
+    if (operation_.running() || !resultList_ || !resultList_->hasRows())
         return;
-    const int row = listView1_->selectedRowIndex();
+    const int row = resultList_->selectedRowIndex();
     if (row < 0)
         return;
 
     if (row != 0) {
-        const QString text = listView1_->rowText(row, 1);
-        if (label1_)
-            label1_->setText(QStringLiteral("Кол-во: ") + QString::number(listView1_->rowCount()) +
+        const QString text = resultList_->rowText(row, 1);
+        if (countLabel_)
+            countLabel_->setText(QStringLiteral("Кол-во: ") + QString::number(resultList_->rowCount()) +
                              QLatin1Char('/') + QString::number(row + 1) + QStringLiteral("  <") + text +
                              QLatin1Char('>'));
-        openAndScan(listView1_->rowPath(row));
+        openAndScan(resultList_->rowPath(row));
         return;
     }
 
@@ -239,7 +238,7 @@ void FolderScan::openAndScan(const QByteArray &folder)
     // A folder that may not be opened is reported and the unchanged folder
     // is scanned again; any other failure ends the drill-down.
     try {
-        dir1_.openAt(folder);
+        folderList_.openAt(folder);
     } catch (const VsError &e) {
         if (e.number != kErrAccessDenied) {
             showListingError(e);
@@ -248,9 +247,9 @@ void FolderScan::openAndScan(const QByteArray &folder)
         boxes_.show(window_, QStringLiteral("Нет доступа к выбранной папке!"), QStringLiteral("Доступ запрещен"),
                     MessageBoxes::Icon::Exclamation);
     }
-    dir1_.setToolTipText(DisplayPath(dir1_.openFolder()));
+    folderList_.setToolTipText(DisplayPath(folderList_.openFolder()));
     if (!autoScanOn())
-        StartOrStopScan();
+        startOrStopScan();
 }
 
 } // namespace vs

@@ -11,7 +11,9 @@
 #include "ResultList.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
+#include "util/LongOperation.h"
 #include "util/Services.h"
+#include "widgets/WindowServices.h"
 
 #include <QObject>
 #include <QPointer>
@@ -27,45 +29,52 @@ namespace vs {
 class FolderScan : public QObject {
     Q_OBJECT
 public:
+    // The main window's controls the scan writes to; its design names in
+    // brackets.
     struct Widgets {
-        QPushButton *command1;
-        QProgressBar *progressBar1;
-        QLabel *label1;
-        ResultList *listView1;
-        QCheckBox *check1;
+        QPushButton *scanButton;   // Command1: "Показать" / "Остановить"
+        QProgressBar *progressBar; // ProgressBar1
+        QLabel *countLabel;        // Label1
+        ResultList *resultList;    // ListView1
+        QCheckBox *autoViewCheck;  // Check1: scan at every folder change
     };
-    // Wires nothing: the window connects its triggers (Command1, F5, the
-    // toolbar, the menu, Dir1's change with Check1 ticked) to StartOrStopScan
-    // and the list's drillDownRequested to DrillDown.
-    FolderScan(Widgets w, FolderChooser &dir1, FileSystem &fs, EventYield &yield, MessageBoxes &boxes,
-               QWidget *window);
+    // Wires nothing: the window connects its triggers (the scan button, F5,
+    // the toolbar, the menu, a folder change with auto view ticked) to
+    // startOrStopScan and the list's drillDownRequested to drillDown. Of the
+    // services it uses the file system, the yield and the message boxes.
+    FolderScan(Widgets widgets, FolderChooser &folderList, const WindowServices &services, QWidget *window);
 
     // Starts a scan when none runs (and returns when it has ended); asks the
     // running scan to stop otherwise.
-    void StartOrStopScan();
+    void startOrStopScan();
     // Opens the selected row's folder (or the parent folder for the top row)
-    // in Dir1 and scans it. Does nothing while a scan runs.
-    void DrillDown();
+    // in the folder list and scans it. Does nothing while a scan runs.
+    void drillDown();
+    // The window is asked to close. True when it may close now; otherwise the
+    // running scan is asked to stop and closeDue() follows once it has ended.
+    bool requestClose() { return operation_.requestClose(); }
 
-    bool scanRunning() const { return scanRunning_; }
-    bool stopRequested() const { return stopRequested_; }
-    // The open folder of Dir1 when the last scan started.
+    bool scanRunning() const { return operation_.running(); }
+    bool stopRequested() const { return operation_.stopRequested(); }
+    // The open folder of the folder list when the last scan started.
     QByteArray currentFolder() const { return currentFolder_; }
 
     // Number of immediate subfolders, yielding before each one. Opening the
     // folder throws; a failure midway returns the count so far (shown unless 70).
-    int ShowFolderListCount(const QByteArray &folderspec);
-    // Full paths of the immediate subfolders into mss[0..], yielding before
+    int countSubfolders(const QByteArray &folder);
+    // Full paths of the immediate subfolders into paths[0..], yielding before
     // each one. Opening the folder throws; a failure midway (or more folders
-    // than mss holds) keeps what is filled (shown unless 70).
-    void ShowFolderList2(const QByteArray &folderspec, std::vector<QByteArray> &mss);
+    // than paths holds) keeps what is filled (shown unless 70).
+    void listSubfolders(const QByteArray &folder, std::vector<QByteArray> &paths);
 
 signals:
     void scanStarted();
     void scanFinished();
+    // A close arrived during the scan that has just ended: close now.
+    void closeDue();
 
 private:
-    void ScanCurrentFolder();
+    void scanHighlightedFolder();
     // True when the failure is permission denied and the step is simply
     // skipped; otherwise shows the scan's message and returns false.
     bool passOver(const VsError &e);
@@ -73,19 +82,18 @@ private:
     bool autoScanOn() const;
     void openAndScan(const QByteArray &folder);
 
-    QPointer<QPushButton> command1_;
-    QPointer<QProgressBar> progressBar1_;
-    QPointer<QLabel> label1_;
-    QPointer<ResultList> listView1_;
-    QPointer<QCheckBox> check1_;
-    FolderChooser &dir1_;
+    QPointer<QPushButton> scanButton_;
+    QPointer<QProgressBar> progressBar_;
+    QPointer<QLabel> countLabel_;
+    QPointer<ResultList> resultList_;
+    QPointer<QCheckBox> autoViewCheck_;
+    FolderChooser &folderList_;
     FileSystem &fs_;
     EventYield &yield_;
     MessageBoxes &boxes_;
     QPointer<QWidget> window_;
 
-    bool scanRunning_ = false;
-    bool stopRequested_ = false;
+    LongOperation operation_;
     QByteArray currentFolder_;
 };
 

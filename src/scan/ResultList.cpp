@@ -142,18 +142,18 @@ ResultList::ResultList(QWidget *parent) : QTreeWidget(parent)
     connect(h, &QHeaderView::sectionClicked, this, [this](int logical) { columnClicked(logical + 1); });
 }
 
-void ResultList::setCountLabel(QLabel *label1)
+void ResultList::setCountLabel(QLabel *label)
 {
-    label1_ = label1;
+    countLabel_ = label;
 }
 
 void ResultList::setCountText(const QString &text)
 {
-    if (label1_)
-        label1_->setText(text);
+    if (countLabel_)
+        countLabel_->setText(text);
 }
 
-void ResultList::FillResultList(const std::vector<FolderRow> &rows, ByteCount maxSize, int n)
+void ResultList::fill(const std::vector<FolderRow> &rows, ByteCount maxSize, int n)
 {
     setUpdatesEnabled(false);
     clear();
@@ -219,7 +219,7 @@ void ResultList::setAutomaticSorting(bool on)
         sortItems(sortColumn_ == 1 ? kPathKeyColumn : kSizeKeyColumn, order_);
 }
 
-void ResultList::SortList(int column, bool keepOrder)
+void ResultList::sortBy(int column, bool keepOrder)
 {
     if (column < 1 || column > kColumns)
         return;
@@ -247,7 +247,7 @@ void ResultList::columnClicked(int column)
     if (column == 4 && columnWidthTwips(4) > 0)
         setColumnWidthTwips(4, 0);
     if (hasRows())
-        SortList(column, false);
+        sortBy(column, false);
 }
 
 int ResultList::selectedRowIndex() const

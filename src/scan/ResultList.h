@@ -35,20 +35,20 @@ public:
     explicit ResultList(QWidget *parent = nullptr);
 
     // The count label (Label1) the list writes its texts into.
-    void setCountLabel(QLabel *label1);
+    void setCountLabel(QLabel *label);
 
     // Replaces every row: the parent row, then rows in the order given.
     // n = 0 leaves only the parent row.
-    void FillResultList(const std::vector<FolderRow> &rows, ByteCount maxSize, int n);
+    void fill(const std::vector<FolderRow> &rows, ByteCount maxSize, int n);
     // Sorts by path (column 1) or by size (2..5). keepOrder false reverses the
     // order first; the very first sort is therefore descending.
-    void SortList(int column, bool keepOrder);
+    void sortBy(int column, bool keepOrder);
     // The column (1..5) of the last sort, 0 before the first.
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return order_; }
     // The list's automatic sorting: while on, the rows stay ordered by the
     // key of the last sort (a fill is sorted at once). Header clicks sort
-    // through SortList either way.
+    // through sortBy either way.
     void setAutomaticSorting(bool on);
     bool automaticSorting() const { return autoSort_; }
 
@@ -88,7 +88,7 @@ protected:
 private:
     void setCountText(const QString &text);
 
-    QLabel *label1_ = nullptr;
+    QLabel *countLabel_ = nullptr;
     QTreeWidgetItem *parentRow_ = nullptr;
     int sortColumn_ = 0;
     Qt::SortOrder order_ = Qt::AscendingOrder;

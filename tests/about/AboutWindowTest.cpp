@@ -17,13 +17,23 @@ using vs::frmAbout;
 
 namespace {
 
-// Deletes a window left open by a failed test so the next one starts clean.
+// Opens About windows as the program does (one at a time is ProgramWindows'
+// business, tested in tests/app) and deletes any left open by a failed test
+// so the next one starts clean.
 class AboutWindow : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        delete frmAbout::instance();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmAbout *>(w))
+                delete w;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    static frmAbout *open()
+    {
+        auto *w = new frmAbout;
+        w->show();
+        return w;
     }
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };
@@ -58,7 +68,7 @@ int topLevelAboutWindows()
 
 TEST_F(AboutWindow, WindowIsAFixedToolWindowWithoutMinimiseOrMaximise)
 {
-    frmAbout *w = frmAbout::showSingle();
+    frmAbout *w = open();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("About"));
     EXPECT_EQ(w->size(), QSize(415, 350));
     EXPECT_EQ(w->minimumSize(), w->maximumSize());
@@ -76,7 +86,7 @@ TEST_F(AboutWindow, WindowIsAFixedToolWindowWithoutMinimiseOrMaximise)
 
 TEST_F(AboutWindow, EveryTextIsExact)
 {
-    frmAbout *w = frmAbout::showSingle();
+    frmAbout *w = open();
     EXPECT_EQ(textOf(w, "lblTitle"), QStringLiteral("Volumescope"));
     EXPECT_EQ(textOf(w, "lblVersion"), QStringLiteral("Version 3.0.0"));
     const QString description = textOf(w, "lblDescription");
@@ -114,7 +124,7 @@ TEST_F(AboutWindow, EveryTextIsExact)
 
 TEST_F(AboutWindow, ControlsStandAtTheirRectangles)
 {
-    frmAbout *w = frmAbout::showSingle();
+    frmAbout *w = open();
     // Twips at 15 to a pixel, halves to even.
     EXPECT_EQ(geometryOf(w, "picIcon"), QRect(12, 11, 52, 52));
     EXPECT_EQ(geometryOf(w, "lblDescription").topLeft(), QPoint(84, 65));
@@ -217,7 +227,7 @@ TEST_F(AboutWindow, LegendIsAStaircaseOf28BandPictures)
 
     // The drawn box shows each band's colour where its picture stands, and
     // nothing right of the staircase.
-    frmAbout *w = frmAbout::showSingle();
+    frmAbout *w = open();
     auto *legend = w->findChild<vs::ColourLegend *>(QStringLiteral("Picture1"));
     ASSERT_NE(legend, nullptr);
     const QImage shot = legend->grab().toImage();
@@ -233,55 +243,27 @@ TEST_F(AboutWindow, LegendIsAStaircaseOf28BandPictures)
 TEST_F(AboutWindow, EnterAndEscapeCloseAndDestroyTheWindow)
 {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        QPointer<frmAbout> w = frmAbout::showSingle();
+        QPointer<frmAbout> w = open();
         ASSERT_TRUE(w->isVisible());
         QTest::keyClick(w.data(), key);
         flushDeletes();
         EXPECT_TRUE(w.isNull()) << "key " << key;
-        EXPECT_EQ(frmAbout::instance(), nullptr);
+        EXPECT_EQ(topLevelAboutWindows(), 0);
     }
     // Enter reaches the OK button even from an address field.
-    QPointer<frmAbout> w = frmAbout::showSingle();
+    QPointer<frmAbout> w = open();
     auto *text1 = w->findChild<QLineEdit *>(QStringLiteral("Text1"));
     text1->setFocus();
     QTest::keyClick(text1, Qt::Key_Return);
     flushDeletes();
     EXPECT_TRUE(w.isNull());
 
-    w = frmAbout::showSingle();
+    w = open();
     auto *ok = w->findChild<QPushButton *>(QStringLiteral("cmdOK"));
     EXPECT_TRUE(ok->isDefault());
     QTest::mouseClick(ok, Qt::LeftButton);
     flushDeletes();
     EXPECT_TRUE(w.isNull());
-}
-
-TEST_F(AboutWindow, ShowingTwiceGivesOneWindowAndANewOneAfterClosing)
-{
-    QPointer<frmAbout> first = frmAbout::showSingle();
-    QPointer<frmAbout> second = frmAbout::showSingle();
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(topLevelAboutWindows(), 1);
-
-    first->close();
-    flushDeletes();
-    EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(topLevelAboutWindows(), 0);
-
-    QPointer<frmAbout> third = frmAbout::showSingle();
-    EXPECT_FALSE(third.isNull());
-    EXPECT_EQ(topLevelAboutWindows(), 1);
-    EXPECT_EQ(textOf(third, "lblVersion"), QStringLiteral("Version 3.0.0"));
-
-    // F1 right after OK, before the closed window is deleted: a new one shows.
-    third->close();
-    QPointer<frmAbout> fourth = frmAbout::showSingle();
-    flushDeletes();
-    EXPECT_TRUE(third.isNull());
-    ASSERT_FALSE(fourth.isNull());
-    EXPECT_TRUE(fourth->isVisible());
-    EXPECT_EQ(frmAbout::instance(), fourth.data());
-    EXPECT_EQ(topLevelAboutWindows(), 1);
 }
 
 // Notes the quit event the toolkit posts when the last window that keeps the
@@ -303,7 +285,7 @@ TEST_F(AboutWindow, AnOpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowClo
     qApp->installEventFilter(&watch);
     QWidget mainWindow;
     mainWindow.show();
-    frmAbout::showSingle();
+    QPointer<frmAbout> about = open();
     int stage = 0;
     bool quitWhileAboutOpen = true;
     QTimer::singleShot(0, &mainWindow, [&] {
@@ -313,7 +295,7 @@ TEST_F(AboutWindow, AnOpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowClo
         QTimer::singleShot(0, [&] {
             stage = 2;
             quitWhileAboutOpen = watch.seen;
-            frmAbout::instance()->close();
+            about->close();
         });
     });
     QTimer::singleShot(20000, [] { QApplication::exit(2); }); // never hang the run

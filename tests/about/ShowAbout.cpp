@@ -9,7 +9,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    vs::frmAbout *about = vs::frmAbout::showSingle();
+    auto *about = new vs::frmAbout;
+    about->show();
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QStringLiteral("--grab")) {
         QTimer::singleShot(1500, &app, [about, file = args[2]] {

@@ -36,7 +36,8 @@ struct Form1Fixture : ::testing::Test {
     Form1 &form()
     {
         if (!form_) {
-            form_ = std::make_unique<Form1>(fs, mounts, shell, boxes, yield, QByteArray("/data"));
+            form_ = std::make_unique<Form1>(WindowServices{fs, mounts, shell, boxes, yield},
+                                            QByteArray("/data"));
             started = std::make_unique<QSignalSpy>(&form_->scan(), &FolderScan::scanStarted);
         }
         return *form_;
@@ -47,7 +48,7 @@ struct Form1Fixture : ::testing::Test {
     }
     void selectRow(int row)
     {
-        ResultList *list = form().listView1();
+        ResultList *list = form().resultList();
         list->setCurrentItem(list->topLevelItem(row));
     }
     int scans() const { return started ? int(started->count()) : 0; }
@@ -84,13 +85,13 @@ TEST_F(Form1Fixture, ControlsCarryTheirNamesCaptionsAndToolTips)
     EXPECT_FALSE(command2->icon().isNull());
     EXPECT_EQ(command2->toolTip(), u"Информация о накопителях"_qs);
     EXPECT_NE(child<Divider>("Image1"), nullptr);
-    EXPECT_EQ(child<ResultList>("ListView1"), f.listView1());
+    EXPECT_EQ(child<ResultList>("ListView1"), f.resultList());
     EXPECT_EQ(child<DirListBox>("Dir1")->openFolder(), QByteArray("/data"));
     EXPECT_EQ(child<DirListBox>("Dir1")->toolTip(), u"/data"_qs);
     EXPECT_EQ(child<DriveListBox>("Drive1")->currentIndex(), 0);
-    EXPECT_EQ(f.drive1Text(), u"/"_qs);
+    EXPECT_EQ(f.chosenDriveText(), u"/"_qs);
     EXPECT_EQ(f.lastDriveIndex(), 0);
-    EXPECT_FALSE(f.listView1()->hasRows()); // no scan at opening
+    EXPECT_FALSE(f.resultList()->hasRows()); // no scan at opening
     EXPECT_EQ(scans(), 0);
 
     const QCursor cursor = child<Divider>("Image1")->cursor();
@@ -111,6 +112,7 @@ TEST_F(Form1Fixture, ToolbarHasSevenButtonsWithTheirTextsAndPictures)
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ(actions[i]->isSeparator(), i == 3 || i == 5);
+        EXPECT_EQ(actions[i]->objectName(), QStringLiteral("Button%1").arg(i + 1));
         if (actions[i]->isSeparator())
             continue;
         EXPECT_EQ(actions[i]->text(), captions[i]);
@@ -137,7 +139,7 @@ TEST_F(Form1Fixture, ToolbarButtonsRunTheirCommandsAndSeparatorsNothing)
 
     actions[0]->trigger();
     EXPECT_EQ(scans(), 1);
-    EXPECT_EQ(f.listView1()->rowCount(), 4);
+    EXPECT_EQ(f.resultList()->rowCount(), 4);
     selectRow(2);
     actions[1]->trigger();
     ASSERT_EQ(shell.opened.size(), 1u);
@@ -244,7 +246,7 @@ TEST_F(Form1Fixture, EachKeyOfTheWindowWithAndWithoutModifiers)
         started.reset();
         shell.opened.clear();
         Form1 &f = form();
-        f.StartOrStopScan(); // rows for F3
+        f.startOrStopScan(); // rows for F3
         selectRow(2);
         const int scansBefore = scans();
         QSignalSpy print(&f, &Form1::printRequested);
@@ -252,7 +254,7 @@ TEST_F(Form1Fixture, EachKeyOfTheWindowWithAndWithoutModifiers)
         QSignalSpy about(&f, &Form1::aboutRequested);
 
         // Whichever control has the focus, the window sees the key.
-        QWidget *targets[] = {f.listView1(), f.dir1(), f.drive1(), child<QPushButton>("Command1")};
+        QWidget *targets[] = {f.resultList(), f.folderList(), f.driveList(), child<QPushButton>("Command1")};
         QWidget *target = targets[n++ % 4];
         if (c.press)
             QTest::keyPress(target, c.key, c.mods);
@@ -266,7 +268,7 @@ TEST_F(Form1Fixture, EachKeyOfTheWindowWithAndWithoutModifiers)
         if (c.expected == Outcome::Help) {
             EXPECT_EQ(shell.opened, std::vector<QByteArray>{HelpFile()});
         } else if (c.expected == Outcome::Open) {
-            EXPECT_EQ(shell.opened, std::vector<QByteArray>{f.listView1()->rowPath(2)});
+            EXPECT_EQ(shell.opened, std::vector<QByteArray>{f.resultList()->rowPath(2)});
         } else {
             EXPECT_TRUE(shell.opened.empty());
         }
@@ -280,9 +282,9 @@ TEST_F(Form1Fixture, HeldKeysActOnce)
     QSignalSpy dupes(&f, &Form1::duplicatesRequested);
     for (int i = 0; i < 3; ++i) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier, QString(), i > 0);
-        QApplication::sendEvent(f.dir1(), &press);
+        QApplication::sendEvent(f.folderList(), &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier, QString(), i < 2);
-        QApplication::sendEvent(f.dir1(), &release);
+        QApplication::sendEvent(f.folderList(), &release);
     }
     EXPECT_EQ(dupes.count(), 1);
     EXPECT_EQ(about.count(), 1);
@@ -291,49 +293,49 @@ TEST_F(Form1Fixture, HeldKeysActOnce)
 TEST_F(Form1Fixture, F3WithoutRowsOpensNothingAndOnTheParentRowOpensCurrentFolder)
 {
     Form1 &f = form();
-    QTest::keyRelease(f.listView1(), Qt::Key_F3);
+    QTest::keyRelease(f.resultList(), Qt::Key_F3);
     EXPECT_TRUE(shell.opened.empty());
 
     // Open /data/a but highlight its ancestor /data: the list shows the
     // subfolders of /data while the scan's open folder is /data/a.
-    f.dir1()->openAt("/data/a");
-    f.dir1()->setCurrentRow(1);
-    ASSERT_EQ(f.dir1()->highlightedFolder(), QByteArray("/data"));
-    QTest::keyRelease(f.listView1(), Qt::Key_F5);
-    ASSERT_EQ(f.listView1()->rowCount(), 4);
+    f.folderList()->openAt("/data/a");
+    f.folderList()->setCurrentRow(1);
+    ASSERT_EQ(f.folderList()->highlightedFolder(), QByteArray("/data"));
+    QTest::keyRelease(f.resultList(), Qt::Key_F5);
+    ASSERT_EQ(f.resultList()->rowCount(), 4);
     ASSERT_EQ(f.scan().currentFolder(), QByteArray("/data/a"));
     selectRow(0);
-    QTest::keyRelease(f.listView1(), Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyRelease(f.resultList(), Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(shell.opened, std::vector<QByteArray>{"/data/a"});
 }
 
 TEST_F(Form1Fixture, EnterReleasedInTheListDrillsDown)
 {
     Form1 &f = form();
-    f.StartOrStopScan();
+    f.startOrStopScan();
     int row = -1;
-    for (int i = 1; i < f.listView1()->rowCount(); ++i) {
-        if (f.listView1()->rowPath(i) == QByteArray("/data/a"))
+    for (int i = 1; i < f.resultList()->rowCount(); ++i) {
+        if (f.resultList()->rowPath(i) == QByteArray("/data/a"))
             row = i;
     }
     ASSERT_GT(row, 0);
     selectRow(row);
-    QTest::keyRelease(f.listView1(), Qt::Key_Return);
-    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data/a"));
+    QTest::keyRelease(f.resultList(), Qt::Key_Return);
+    EXPECT_EQ(f.folderList()->openFolder(), QByteArray("/data/a"));
     EXPECT_EQ(scans(), 2);
-    EXPECT_EQ(f.listView1()->rowCount(), 3); // parent row, x, y
+    EXPECT_EQ(f.resultList()->rowCount(), 3); // parent row, x, y
 }
 
 TEST_F(Form1Fixture, AutoViewScansAfterAFolderChangeOnlyWhenTicked)
 {
     Form1 &f = form();
-    f.dir1()->openAt("/data/a");
+    f.folderList()->openAt("/data/a");
     EXPECT_EQ(scans(), 0);
 
     child<QCheckBox>("Check1")->setChecked(true);
-    f.dir1()->openAt("/data");
+    f.folderList()->openAt("/data");
     EXPECT_EQ(scans(), 1);
-    EXPECT_EQ(f.listView1()->rowCount(), 4);
+    EXPECT_EQ(f.resultList()->rowCount(), 4);
     EXPECT_EQ(f.scan().currentFolder(), QByteArray("/data"));
     EXPECT_FALSE(f.scan().scanRunning());
 }
@@ -346,21 +348,21 @@ TEST_F(Form1Fixture, AutoViewDuringAScanOnlyStopsIt)
     // one before each measurement after the first.
     yield.hook = [&](int n) {
         if (n == 7)
-            f.dir1()->openAt("/data/a");
+            f.folderList()->openAt("/data/a");
     };
-    QTest::keyRelease(f.dir1(), Qt::Key_F5);
+    QTest::keyRelease(f.folderList(), Qt::Key_F5);
     EXPECT_EQ(scans(), 1);
     EXPECT_FALSE(f.scan().scanRunning());
     EXPECT_EQ(fs.sizeCalls, (std::vector<QByteArray>{"/data/a", "/data/b"}));
-    EXPECT_FALSE(f.listView1()->hasRows()); // the stopped scan left the empty list
-    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data/a"));
+    EXPECT_FALSE(f.resultList()->hasRows()); // the stopped scan left the empty list
+    EXPECT_EQ(f.folderList()->openFolder(), QByteArray("/data/a"));
     EXPECT_EQ(child<QPushButton>("Command1")->text(), u"Показать"_qs);
 }
 
 TEST_F(Form1Fixture, ChoosingADriveWithoutMediumReportsItAndGoesBack)
 {
     Form1 &f = form();
-    DriveListBox *drive1 = f.drive1();
+    DriveListBox *drive1 = f.driveList();
     drive1->setCurrentIndex(1);
     emit drive1->activated(1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -369,8 +371,8 @@ TEST_F(Form1Fixture, ChoosingADriveWithoutMediumReportsItAndGoesBack)
     EXPECT_EQ(boxes.boxes[0].icon, MessageBoxes::Icon::Information);
     EXPECT_EQ(drive1->currentIndex(), 0);
     EXPECT_EQ(f.lastDriveIndex(), 0);
-    EXPECT_EQ(f.drive1Text(), u"/"_qs);
-    EXPECT_EQ(f.dir1()->openFolder(), QByteArray("/data"));
+    EXPECT_EQ(f.chosenDriveText(), u"/"_qs);
+    EXPECT_EQ(f.folderList()->openFolder(), QByteArray("/data"));
     EXPECT_EQ(scans(), 0);
 }
 
@@ -378,8 +380,8 @@ TEST_F(Form1Fixture, RightButtonReleaseInTheListShowsTheMenu)
 {
     Form1 &f = form();
     f.show();
-    f.StartOrStopScan();
-    ResultList *list = f.listView1();
+    f.startOrStopScan();
+    ResultList *list = f.resultList();
     const QRect r = list->visualItemRect(list->topLevelItem(1));
     QTest::mouseClick(list->viewport(), Qt::RightButton, {}, r.center());
     EXPECT_TRUE(f.contextMenu()->isVisible());
@@ -403,7 +405,7 @@ TEST_F(Form1Fixture, ClosingDuringAScanStopsItFirst)
             EXPECT_EQ(closing.count(), 0);
         }
     };
-    f.StartOrStopScan();
+    f.startOrStopScan();
     EXPECT_FALSE(closedAtOnce);
     EXPECT_EQ(fs.sizeCalls.size(), 2u); // stopped after the next measurement
     EXPECT_EQ(closing.count(), 0);
@@ -432,14 +434,14 @@ TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
     const double listHeight = 500 * 15 + kFrameHeight - 1010;
     EXPECT_EQ(f.outerWidthTwips(), 11220);
     EXPECT_EQ(f.outerHeightTwips(), 500 * 15 + kFrameHeight);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 8835);
-    EXPECT_DOUBLE_EQ(l.listView1.height, listHeight);
-    EXPECT_EQ(f.listView1()->geometry(), TwRect(2220, 405, 8835, listHeight));
-    EXPECT_EQ(f.listView1()->columnWidthTwips(1), static_cast<float>(8835 / 2.2));
-    EXPECT_EQ(f.listView1()->columnWidthTwips(2), static_cast<float>(8835 / 3.0));
-    EXPECT_EQ(f.listView1()->columnWidthTwips(3), static_cast<float>(8835 / 6.1));
+    EXPECT_DOUBLE_EQ(l.resultList.width, 8835);
+    EXPECT_DOUBLE_EQ(l.resultList.height, listHeight);
+    EXPECT_EQ(f.resultList()->geometry(), TwRect(2220, 405, 8835, listHeight));
+    EXPECT_EQ(f.resultList()->columnWidthTwips(1), static_cast<float>(8835 / 2.2));
+    EXPECT_EQ(f.resultList()->columnWidthTwips(2), static_cast<float>(8835 / 3.0));
+    EXPECT_EQ(f.resultList()->columnWidthTwips(3), static_cast<float>(8835 / 6.1));
     EXPECT_EQ(child<QPushButton>("Command1")->geometry(), TwRect(30, 405 + listHeight - 410, 2070, 360));
-    EXPECT_EQ(f.dir1()->geometry(), TwRect(30, 780, 2070, 405 + listHeight - 410 - 300 - 780 - 50));
+    EXPECT_EQ(f.folderList()->geometry(), TwRect(30, 780, 2070, 405 + listHeight - 410 - 300 - 780 - 50));
     // The bottom row stays inside the client area.
     EXPECT_LE(child<QCheckBox>("Check1")->geometry().bottom(), f.height());
     EXPECT_LE(child<QLabel>("Label1")->geometry().bottom(), f.height());
@@ -448,13 +450,13 @@ TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
     f.resize(740, 100);
     QCoreApplication::processEvents();
     EXPECT_EQ(f.outerHeightTwips(), 7170);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.height, 6160);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.height, 6160);
 
     // Too narrow for the list: the last accepted width comes back.
     f.resize(100, 500);
     QCoreApplication::processEvents();
     EXPECT_EQ(f.width(), 740);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 8835);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.width, 8835);
 }
 
 namespace {
@@ -481,31 +483,31 @@ TEST_F(Form1Fixture, DraggingTheDividerWithinItsLimits)
     // divider's edge: it moves left by 1410 twips, the list starts at 810.
     SendMouse(image1, QEvent::MouseButtonPress, 3, Qt::LeftButton, Qt::LeftButton);
     SendMouse(image1, QEvent::MouseMove, -91, Qt::NoButton, Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 810);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 8835 + 1410);
-    EXPECT_EQ(f.listView1()->geometry().left(), Px(810));
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 810);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.width, 8835 + 1410);
+    EXPECT_EQ(f.resultList()->geometry().left(), Px(810));
     EXPECT_EQ(image1->geometry().left(), Px(720));
-    EXPECT_EQ(f.dir1()->width(), Px(2070 - 1410));
+    EXPECT_EQ(f.folderList()->width(), Px(2070 - 1410));
     EXPECT_EQ(child<QPushButton>("Command2")->geometry().left(), Px(30 + 1680 - 1410 + 10));
 
     // Further left would leave less than 800: nothing moves.
     SendMouse(image1, QEvent::MouseMove, 2, Qt::NoButton, Qt::LeftButton);
     SendMouse(image1, QEvent::MouseMove, -200, Qt::NoButton, Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 810);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 810);
     // Back to the right picks it up again.
     SendMouse(image1, QEvent::MouseMove, 13, Qt::NoButton, Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 960);
     SendMouse(image1, QEvent::MouseButtonRelease, 3, Qt::LeftButton, Qt::NoButton);
 
     // The right button, or both, drag nothing.
     SendMouse(image1, QEvent::MouseButtonPress, 3, Qt::RightButton, Qt::RightButton);
     SendMouse(image1, QEvent::MouseMove, 40, Qt::NoButton, Qt::RightButton);
     SendMouse(image1, QEvent::MouseMove, 40, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 960);
 
     // A later resize keeps the split.
     f.resize(800, 500);
     QCoreApplication::processEvents();
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.left, 960);
-    EXPECT_DOUBLE_EQ(f.layoutTwips().listView1.width, 800 * 15 + 120 - 960 - 165);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 960);
+    EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.width, 800 * 15 + 120 - 960 - 165);
 }

@@ -19,10 +19,10 @@ bool SameLayout(const MainLayout &a, const MainLayout &b)
     auto same = [](const TwipsRect &x, const TwipsRect &y) {
         return x.left == y.left && x.top == y.top && x.width == y.width && x.height == y.height;
     };
-    return same(a.drive1, b.drive1) && same(a.command2, b.command2) && same(a.dir1, b.dir1) &&
-           same(a.progressBar1, b.progressBar1) && same(a.command1, b.command1) &&
-           same(a.check1, b.check1) && same(a.image1, b.image1) && same(a.listView1, b.listView1) &&
-           same(a.label1, b.label1) && a.columnWidths == b.columnWidths;
+    return same(a.driveList, b.driveList) && same(a.driveInfoButton, b.driveInfoButton) && same(a.folderList, b.folderList) &&
+           same(a.progressBar, b.progressBar) && same(a.scanButton, b.scanButton) &&
+           same(a.autoViewCheck, b.autoViewCheck) && same(a.divider, b.divider) && same(a.resultList, b.resultList) &&
+           same(a.countLabel, b.countLabel) && a.columnWidths == b.columnWidths;
 }
 
 // The designed window: 10425 x 6705 client area in the standard frame.
@@ -46,7 +46,7 @@ TEST(MainLayout, ListOf8800TwipsGetsColumnsOf4000And2933And1442)
     EXPECT_TRUE(out.laidOut);
     EXPECT_EQ(out.newHeight, 0);
     EXPECT_EQ(out.newWidth, 0);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 8800);
+    EXPECT_DOUBLE_EQ(l.resultList.width, 8800);
     EXPECT_FLOAT_EQ(l.columnWidths[0], 4000.0f);
     EXPECT_NEAR(l.columnWidths[1], 2933.3, 0.05);
     EXPECT_NEAR(l.columnWidths[2], 1442.6, 0.05);
@@ -59,16 +59,16 @@ TEST(MainLayout, ListOf8800TwipsGetsColumnsOf4000And2933And1442)
 TEST(MainLayout, LeftPanelFollowsTheListHeightInOrder)
 {
     const MainLayout l = LaidOut(11185, 8000);
-    ExpectRect(l.listView1, 2220, 405, 8800, 6990);
-    ExpectRect(l.image1, 2130, 420, 90, 6950);
-    ExpectRect(l.label1, 2265, 7415, 600, 195);
-    ExpectRect(l.command1, 30, 6985, 2070, 360);
-    ExpectRect(l.progressBar1, 30, 6685, 2070, 255);
-    ExpectRect(l.dir1, 30, 780, 2070, 5855);
-    ExpectRect(l.check1, 30, 7375, 2070, 285);
+    ExpectRect(l.resultList, 2220, 405, 8800, 6990);
+    ExpectRect(l.divider, 2130, 420, 90, 6950);
+    ExpectRect(l.countLabel, 2265, 7415, 600, 195);
+    ExpectRect(l.scanButton, 30, 6985, 2070, 360);
+    ExpectRect(l.progressBar, 30, 6685, 2070, 255);
+    ExpectRect(l.folderList, 30, 780, 2070, 5855);
+    ExpectRect(l.autoViewCheck, 30, 7375, 2070, 285);
     // Untouched by a resize.
-    ExpectRect(l.drive1, 30, 420, 1680, 315);
-    ExpectRect(l.command2, 1725, 420, 375, 315);
+    ExpectRect(l.driveList, 30, 420, 1680, 315);
+    ExpectRect(l.driveInfoButton, 1725, 420, 375, 315);
 }
 
 TEST(MainLayout, HeightBelowTheMinimumIsRaisedAndTheLayoutUsesIt)
@@ -78,8 +78,8 @@ TEST(MainLayout, HeightBelowTheMinimumIsRaisedAndTheLayoutUsesIt)
     const ResizeOutcome out = LayOutOnResize(l, last, kDesignWidth, 5000, false);
     EXPECT_EQ(out.newHeight, 7170);
     EXPECT_TRUE(out.laidOut);
-    EXPECT_DOUBLE_EQ(l.listView1.height, 6160);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 8160);
+    EXPECT_DOUBLE_EQ(l.resultList.height, 6160);
+    EXPECT_DOUBLE_EQ(l.resultList.width, 8160);
 
     // 7170 itself is not raised.
     const ResizeOutcome exact = LayOutOnResize(l, last, kDesignWidth, 7170, false);
@@ -107,7 +107,7 @@ TEST(MainLayout, ListWithoutWidthRestoresTheLastAcceptedWidth)
     // w = 1.5 rounds to 2: laid out.
     out = LayOutOnResize(l, last, 2386.5, 9000, false);
     EXPECT_TRUE(out.laidOut);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 2);
+    EXPECT_DOUBLE_EQ(l.resultList.width, 2);
     EXPECT_EQ(last, 2386); // 2386.5 to the even neighbour
 }
 
@@ -143,18 +143,18 @@ TEST(MainLayout, DividerDragMovesTheLeftPanelWidths)
     // Grabbed 45 twips inside, pointer now 1375 twips left of the divider's
     // left edge: the divider moves left by 1420.
     ASSERT_TRUE(MoveDivider(l, kDesignWidth, 45, -1375));
-    ExpectRect(l.image1, 710, 420, 90, 6120);
-    ExpectRect(l.listView1, 800, 405, 8160 + 1420, 6160);
+    ExpectRect(l.divider, 710, 420, 90, 6120);
+    ExpectRect(l.resultList, 800, 405, 8160 + 1420, 6160);
     EXPECT_EQ(l.columnWidths[0], static_cast<float>(9580 / 2.2));
     EXPECT_EQ(l.columnWidths[1], static_cast<float>(9580 / 3.0));
     EXPECT_EQ(l.columnWidths[2], static_cast<float>(9580 / 6.1));
-    ExpectRect(l.drive1, 30, 420, 260, 315);
-    ExpectRect(l.command2, 300, 420, 375, 315); // right of the drive list, 10 apart
-    EXPECT_DOUBLE_EQ(l.dir1.width, 650);
-    EXPECT_DOUBLE_EQ(l.progressBar1.width, 650);
-    EXPECT_DOUBLE_EQ(l.command1.width, 650);
-    EXPECT_DOUBLE_EQ(l.check1.width, 650);
-    ExpectRect(l.label1, 845, 405 + 6160 + 20, 600, 195);
+    ExpectRect(l.driveList, 30, 420, 260, 315);
+    ExpectRect(l.driveInfoButton, 300, 420, 375, 315); // right of the drive list, 10 apart
+    EXPECT_DOUBLE_EQ(l.folderList.width, 650);
+    EXPECT_DOUBLE_EQ(l.progressBar.width, 650);
+    EXPECT_DOUBLE_EQ(l.scanButton.width, 650);
+    EXPECT_DOUBLE_EQ(l.autoViewCheck.width, 650);
+    ExpectRect(l.countLabel, 845, 405 + 6160 + 20, 600, 195);
 }
 
 TEST(MainLayout, DragPastTheLeftLimitChangesNothingUntilThePointerComesBack)
@@ -172,8 +172,8 @@ TEST(MainLayout, DragPastTheLeftLimitChangesNothingUntilThePointerComesBack)
     EXPECT_TRUE(SameLayout(l, atLimit));
     // A pixel to the right picks the divider up again.
     EXPECT_TRUE(MoveDivider(l, kDesignWidth, 45, 60));
-    EXPECT_DOUBLE_EQ(l.listView1.left, 815);
-    EXPECT_DOUBLE_EQ(l.image1.left, 725);
+    EXPECT_DOUBLE_EQ(l.resultList.left, 815);
+    EXPECT_DOUBLE_EQ(l.divider.left, 725);
 }
 
 TEST(MainLayout, DragToTheRightStops800TwipsBeforeTheWindowEdge)
@@ -184,9 +184,9 @@ TEST(MainLayout, DragToTheRightStops800TwipsBeforeTheWindowEdge)
     EXPECT_FALSE(MoveDivider(l, kDesignWidth, 45, 45 + 7630));
     EXPECT_TRUE(SameLayout(l, start));
     EXPECT_TRUE(MoveDivider(l, kDesignWidth, 45, 45 + 7615));
-    EXPECT_DOUBLE_EQ(l.image1.left, 9745);
-    EXPECT_DOUBLE_EQ(l.listView1.left, 9835);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 8160 - 7615);
+    EXPECT_DOUBLE_EQ(l.divider.left, 9745);
+    EXPECT_DOUBLE_EQ(l.resultList.left, 9835);
+    EXPECT_DOUBLE_EQ(l.resultList.width, 8160 - 7615);
 }
 
 TEST(MainLayout, ResizeAfterADragKeepsTheSplit)
@@ -195,11 +195,11 @@ TEST(MainLayout, ResizeAfterADragKeepsTheSplit)
     ASSERT_TRUE(MoveDivider(l, kDesignWidth, 0, 600)); // 600 to the right
     int last = RoundHalfEven(kDesignWidth);
     LayOutOnResize(l, last, 15000, 9000, false);
-    EXPECT_DOUBLE_EQ(l.listView1.left, 2820);
-    EXPECT_DOUBLE_EQ(l.listView1.width, 15000 - 2820 - 165);
-    EXPECT_DOUBLE_EQ(l.dir1.width, 2670);
-    EXPECT_DOUBLE_EQ(l.image1.left, 2730);
-    EXPECT_DOUBLE_EQ(l.label1.left, 2865);
+    EXPECT_DOUBLE_EQ(l.resultList.left, 2820);
+    EXPECT_DOUBLE_EQ(l.resultList.width, 15000 - 2820 - 165);
+    EXPECT_DOUBLE_EQ(l.folderList.width, 2670);
+    EXPECT_DOUBLE_EQ(l.divider.left, 2730);
+    EXPECT_DOUBLE_EQ(l.countLabel.left, 2865);
 }
 
 TEST(MainLayout, RoundHalfEven)

@@ -16,7 +16,7 @@ using namespace vs::test;
 TEST(MainListReport, TickedRowsOfTheResultListAreReported)
 {
     ResultList list;
-    list.FillResultList({{"/data/Фото", ByteCount::fromBytes(1000)},
+    list.fill({{"/data/Фото", ByteCount::fromBytes(1000)},
                          {"/data/a&b", ByteCount::fromBytes(250)},
                          {"/data/tmp", ByteCount::fromBytes(5)}},
                         ByteCount::fromBytes(1000), 3);

@@ -40,8 +40,8 @@ TEST(FolderScan, MeasuresEverySubfolderOnceInListingOrder)
     std::vector<int> progressAtMeasure;
     QString captionDuring;
     w.fs.onFolderSize = [&](const QByteArray &) {
-        progressAtMeasure.push_back(w.progressBar1->value());
-        captionDuring = w.command1->text();
+        progressAtMeasure.push_back(w.progressBar->value());
+        captionDuring = w.scanButton->text();
         EXPECT_TRUE(w.scan->scanRunning());
     };
     w.scanAt("/d");
@@ -52,14 +52,14 @@ TEST(FolderScan, MeasuresEverySubfolderOnceInListingOrder)
     // The value 1 never shows: the first folder is measured before the loop.
     EXPECT_EQ(progressAtMeasure, (std::vector<int>{0, 0, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(captionDuring, QStringLiteral("Остановить"));
-    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
-    EXPECT_EQ(w.progressBar1->maximum(), 10);
-    EXPECT_EQ(w.progressBar1->value(), 10);
-    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 10"));
-    EXPECT_EQ(w.listView1->rowCount(), 11);
-    EXPECT_EQ(w.listView1->rowPath(10), QByteArray("/d/s10"));
-    EXPECT_EQ(w.listView1->rowText(10, 2), QString(70, QLatin1Char('|')));
-    EXPECT_EQ(w.listView1->rowText(1, 4), QStringLiteral("0100"));
+    EXPECT_EQ(w.scanButton->text(), QStringLiteral("Показать"));
+    EXPECT_EQ(w.progressBar->maximum(), 10);
+    EXPECT_EQ(w.progressBar->value(), 10);
+    EXPECT_EQ(w.countLabel->text(), QStringLiteral("Кол-во: 10"));
+    EXPECT_EQ(w.resultList->rowCount(), 11);
+    EXPECT_EQ(w.resultList->rowPath(10), QByteArray("/d/s10"));
+    EXPECT_EQ(w.resultList->rowText(10, 2), QString(70, QLatin1Char('|')));
+    EXPECT_EQ(w.resultList->rowText(1, 4), QStringLiteral("0100"));
     EXPECT_FALSE(w.scan->scanRunning());
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
     EXPECT_TRUE(w.boxes.boxes.empty());
@@ -74,9 +74,9 @@ TEST(FolderScan, RootGetsNoDoubledSlash)
     EXPECT_EQ(w.column(1), Names({"/bin", "/home"}));
 
     std::vector<QByteArray> mss(2);
-    w.scan->ShowFolderList2("/", mss);
+    w.scan->listSubfolders("/", mss);
     EXPECT_EQ(mss, (std::vector<QByteArray>{"/bin", "/home"}));
-    EXPECT_EQ(w.scan->ShowFolderListCount("/"), 2);
+    EXPECT_EQ(w.scan->countSubfolders("/"), 2);
 }
 
 TEST(FolderScan, OneSubfolderAndNone)
@@ -89,26 +89,26 @@ TEST(FolderScan, OneSubfolderAndNone)
     w.addFolder("/one", {{"x", 5}});
     w.yield.count = 0;
     int progressAtMeasure = -1;
-    w.fs.onFolderSize = [&](const QByteArray &) { progressAtMeasure = w.progressBar1->value(); };
+    w.fs.onFolderSize = [&](const QByteArray &) { progressAtMeasure = w.progressBar->value(); };
     w.scanAt("/one");
     EXPECT_EQ(w.yield.count, 2);
     EXPECT_EQ(progressAtMeasure, 0);
-    EXPECT_EQ(w.progressBar1->maximum(), 1);
-    EXPECT_EQ(w.progressBar1->value(), 1);
+    EXPECT_EQ(w.progressBar->maximum(), 1);
+    EXPECT_EQ(w.progressBar->value(), 1);
     EXPECT_EQ(w.column(1), Names({"/one/x"}));
-    EXPECT_EQ(w.listView1->rowText(1, 2), QString(70, QLatin1Char('|')));
+    EXPECT_EQ(w.resultList->rowText(1, 2), QString(70, QLatin1Char('|')));
 
     // None: only the parent row; the bar keeps its maximum and is filled.
     w.fs.add("/empty");
-    w.progressBar1->setMaximum(7);
-    w.progressBar1->setValue(3);
+    w.progressBar->setMaximum(7);
+    w.progressBar->setValue(3);
     w.fs.sizeCalls.clear();
     w.scanAt("/empty");
     EXPECT_TRUE(w.fs.sizeCalls.empty());
     EXPECT_EQ(w.column(1), Names({}));
-    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 0"));
-    EXPECT_EQ(w.progressBar1->maximum(), 7);
-    EXPECT_EQ(w.progressBar1->value(), 7);
+    EXPECT_EQ(w.countLabel->text(), QStringLiteral("Кол-во: 0"));
+    EXPECT_EQ(w.progressBar->maximum(), 7);
+    EXPECT_EQ(w.progressBar->value(), 7);
 }
 
 TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
@@ -116,10 +116,10 @@ TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
     ScanWindow w;
     w.addFolder("/old", {{"b", 10}, {"a", 30}, {"c", 20}});
     w.scanAt("/old");
-    w.listView1->SortList(3, false);
+    w.resultList->sortBy(3, false);
     w.select(2);
-    w.listView1->showSelectionText();
-    const QString oldLabel = w.label1->text();
+    w.resultList->showSelectionText();
+    const QString oldLabel = w.countLabel->text();
     ASSERT_EQ(oldLabel, QStringLiteral("Кол-во: 3/2 - '/old/c'"));
     const auto oldRows = w.column(1);
 
@@ -134,13 +134,13 @@ TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
         if (path == "/d/s3")
             pressed = true;
         if (path == "/d/s4")
-            progressAtFourth = w.progressBar1->value();
-        EXPECT_EQ(w.command1->text(), QStringLiteral("Остановить"));
+            progressAtFourth = w.progressBar->value();
+        EXPECT_EQ(w.scanButton->text(), QStringLiteral("Остановить"));
     };
     w.yield.hook = [&](int) {
         if (pressed) {
             pressed = false;
-            w.scan->StartOrStopScan();
+            w.scan->startOrStopScan();
             EXPECT_TRUE(w.scan->stopRequested());
         }
     };
@@ -151,12 +151,12 @@ TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
     EXPECT_EQ(progressAtFourth, 3);
     EXPECT_EQ(w.yield.count, 23); // 10 counting, 10 listing, 3 measuring
     EXPECT_EQ(w.column(1), oldRows);
-    EXPECT_EQ(w.label1->text(), oldLabel);
-    EXPECT_EQ(w.listView1->sortColumn(), 3);
-    EXPECT_EQ(w.listView1->sortOrder(), Qt::DescendingOrder);
-    EXPECT_EQ(w.progressBar1->maximum(), 10);
-    EXPECT_EQ(w.progressBar1->value(), 10);
-    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
+    EXPECT_EQ(w.countLabel->text(), oldLabel);
+    EXPECT_EQ(w.resultList->sortColumn(), 3);
+    EXPECT_EQ(w.resultList->sortOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(w.progressBar->maximum(), 10);
+    EXPECT_EQ(w.progressBar->value(), 10);
+    EXPECT_EQ(w.scanButton->text(), QStringLiteral("Показать"));
     EXPECT_FALSE(w.scan->scanRunning());
     EXPECT_FALSE(w.scan->stopRequested());
     EXPECT_TRUE(w.boxes.boxes.empty());
@@ -167,7 +167,7 @@ TEST(FolderScan, StopDuringTheThirdOfTenLeavesTheOldList)
     w.yield.count = 0;
     w.yield.hook = [&](int n) {
         if (n == 23)
-            w.scan->StartOrStopScan();
+            w.scan->startOrStopScan();
     };
     w.scanAt("/d");
     EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3, 4}));
@@ -180,21 +180,61 @@ TEST(FolderScan, StopWhileListingOneSubfolderDoesNotLeak)
     ScanWindow w;
     w.addFolder("/one", {{"x", 5}});
     w.yield.hook = [&](int n) {
-        if (n == 2) // listing its only subfolder
-            w.scan->StartOrStopScan();
+        if (n == 2) { // listing its only subfolder
+            w.scan->startOrStopScan();
+            EXPECT_TRUE(w.scan->stopRequested()); // never seen: no measurement follows
+        }
     };
     w.scanAt("/one");
     EXPECT_EQ(w.column(1), Names({"/one/x"}));
-    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 1"));
-    EXPECT_TRUE(w.scan->stopRequested()); // left over, never seen
+    EXPECT_EQ(w.countLabel->text(), QStringLiteral("Кол-во: 1"));
+    EXPECT_FALSE(w.scan->stopRequested()); // the end of the scan drops it
 
     w.yield.hook = nullptr;
     w.addNumbered("/d", 10, [](int i) { return i; });
     w.fs.sizeCalls.clear();
     w.scanAt("/d");
     EXPECT_EQ(w.fs.sizeCalls.size(), 10u);
-    EXPECT_EQ(w.listView1->rowCount(), 11);
+    EXPECT_EQ(w.resultList->rowCount(), 11);
     EXPECT_FALSE(w.scan->stopRequested());
+}
+
+TEST(FolderScan, ACloseDuringAScanStopsItAndFallsDueOnceItHasEnded)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 5, [](int i) { return i * 10; });
+    std::vector<std::string> events;
+    QObject::connect(w.scan.get(), &FolderScan::scanFinished, [&] { events.push_back("finished"); });
+    QObject::connect(w.scan.get(), &FolderScan::closeDue, [&] { events.push_back("close"); });
+
+    EXPECT_TRUE(w.scan->requestClose()); // idle: the window may close at once
+    EXPECT_FALSE(w.scan->stopRequested());
+
+    // Five yields counting, five listing, then one before each measurement
+    // after the first: the 11th comes before /d/s2 is measured.
+    std::vector<bool> mayClose;
+    w.yield.hook = [&](int n) {
+        if (n == 11 || n == 12) {
+            mayClose.push_back(w.scan->requestClose());
+            EXPECT_TRUE(w.scan->stopRequested());
+            EXPECT_TRUE(events.empty());
+        }
+    };
+    w.scanAt("/d");
+    EXPECT_EQ(mayClose, std::vector<bool>{false});
+    EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2}));
+    EXPECT_EQ(events, (std::vector<std::string>{"finished", "close"}));
+    EXPECT_FALSE(w.scan->scanRunning());
+    EXPECT_FALSE(w.scan->stopRequested());
+    EXPECT_EQ(w.scanButton->text(), QStringLiteral("Показать"));
+
+    // The close was reported once; the next scan runs to its end.
+    events.clear();
+    w.yield.hook = nullptr;
+    w.fs.sizeCalls.clear();
+    w.scanAt("/d");
+    EXPECT_EQ(w.fs.sizeCalls.size(), 5u);
+    EXPECT_EQ(events, std::vector<std::string>{"finished"});
 }
 
 TEST(FolderScan, ASortOutlivesTheNextScan)
@@ -203,14 +243,14 @@ TEST(FolderScan, ASortOutlivesTheNextScan)
     w.addFolder("/a", {{"x", 1}, {"y", 3}, {"z", 2}});
     w.addFolder("/b", {{"p", 7}, {"q", 9}, {"r", 8}});
     w.scanAt("/a");
-    w.listView1->SortList(3, false); // largest first
-    w.listView1->setRowChecked(1, true);
+    w.resultList->sortBy(3, false); // largest first
+    w.resultList->setRowChecked(1, true);
     w.scanAt("/b");
     EXPECT_EQ(w.column(1), Names({"/b/q", "/b/r", "/b/p"}));
-    EXPECT_EQ(w.listView1->sortOrder(), Qt::DescendingOrder);
-    EXPECT_EQ(w.listView1->rowText(0, 4), QString(QChar(0xFF)));
-    for (int r = 0; r < w.listView1->rowCount(); ++r)
-        EXPECT_FALSE(w.listView1->rowChecked(r));
+    EXPECT_EQ(w.resultList->sortOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(w.resultList->rowText(0, 4), QString(QChar(0xFF)));
+    for (int r = 0; r < w.resultList->rowCount(); ++r)
+        EXPECT_FALSE(w.resultList->rowChecked(r));
     w.scanAt("/b"); // again: not reversed
     EXPECT_EQ(w.column(1), Names({"/b/q", "/b/r", "/b/p"}));
 }
@@ -220,11 +260,11 @@ TEST(FolderScan, ScansTheHighlightedEntryOfTheOpenFolder)
     ScanWindow w;
     w.addNumbered("/d", 3, [](int) { return 1; });
     w.addFolder("/d/s2", {{"in1", 4}, {"in2", 6}});
-    w.dir1.open = "/d";
-    w.dir1.highlighted = "/d/s2";
+    w.folderList.open = "/d";
+    w.folderList.highlighted = "/d/s2";
     // Highlighting yet another entry meanwhile changes nothing.
-    w.yield.hook = [&](int) { w.dir1.highlighted = "/d/s3"; };
-    w.scan->StartOrStopScan();
+    w.yield.hook = [&](int) { w.folderList.highlighted = "/d/s3"; };
+    w.scan->startOrStopScan();
     EXPECT_EQ(w.column(1), Names({"/d/s2/in1", "/d/s2/in2"}));
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
 }
@@ -237,7 +277,7 @@ TEST(FolderScan, PermissionDeniedIsPassedOverAtEveryStep)
     w.fs.at("/d").openError = 70;
     w.scanAt("/d");
     EXPECT_EQ(w.column(1), Names({}));
-    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 0"));
+    EXPECT_EQ(w.countLabel->text(), QStringLiteral("Кол-во: 0"));
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
 
     // Enumeration denied after two names, in both passes.
@@ -291,8 +331,8 @@ TEST(FolderScan, OtherFailuresShowTheirNumberAndEndTheScan)
     EXPECT_EQ(w.boxes.boxes[0].icon, Icon::Exclamation);
     EXPECT_EQ(w.column(1), before);
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d"));
-    EXPECT_EQ(w.command1->text(), QStringLiteral("Показать"));
-    EXPECT_EQ(w.progressBar1->value(), w.progressBar1->maximum());
+    EXPECT_EQ(w.scanButton->text(), QStringLiteral("Показать"));
+    EXPECT_EQ(w.progressBar->value(), w.progressBar->maximum());
 
     // Opening it again for the listing.
     w.boxes.boxes.clear();
@@ -321,7 +361,7 @@ TEST(FolderScan, OtherFailuresShowTheirNumberAndEndTheScan)
     EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка61"));
     EXPECT_EQ(w.fs.sizeCalls, Paths("/e", {1, 2}));
     EXPECT_EQ(w.column(1), before);
-    EXPECT_EQ(w.progressBar1->value(), 3);
+    EXPECT_EQ(w.progressBar->value(), 3);
     EXPECT_FALSE(w.scan->scanRunning());
 }
 
@@ -390,8 +430,8 @@ TEST(FolderScan, MoreThan32767SubfoldersOverflow)
     w.boxes.boxes.clear();
     w.scanAt("/big");
     EXPECT_TRUE(w.boxes.boxes.empty());
-    EXPECT_EQ(w.label1->text(), QStringLiteral("Кол-во: 32767"));
-    EXPECT_EQ(w.listView1->rowCount(), 32768);
+    EXPECT_EQ(w.countLabel->text(), QStringLiteral("Кол-во: 32767"));
+    EXPECT_EQ(w.resultList->rowCount(), 32768);
 }
 
 TEST(FolderScan, DrillDownIntoARow)
@@ -402,22 +442,22 @@ TEST(FolderScan, DrillDownIntoARow)
     w.scanAt("/d");
     w.select(4);
     QString labelAtOpen;
-    w.dir1.onChange = [&] { labelAtOpen = w.label1->text(); };
-    w.scan->DrillDown();
+    w.folderList.onChange = [&] { labelAtOpen = w.countLabel->text(); };
+    w.scan->drillDown();
     EXPECT_EQ(labelAtOpen, QStringLiteral("Кол-во: 11/5  </d/s4>"));
-    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{"/d/s4"}));
-    EXPECT_EQ(w.dir1.toolTip, QStringLiteral("/d/s4"));
+    EXPECT_EQ(w.folderList.openCalls, (std::vector<QByteArray>{"/d/s4"}));
+    EXPECT_EQ(w.folderList.toolTip, QStringLiteral("/d/s4"));
     EXPECT_EQ(w.column(1), Names({"/d/s4/deep"}));
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/d/s4"));
 
     // With automatic scanning on, the folder change starts the one scan.
     w.scanAt("/d");
-    w.check1->setChecked(true);
+    w.autoViewCheck->setChecked(true);
     int scans = 0;
-    w.dir1.onChange = [&] { w.scan->StartOrStopScan(); };
+    w.folderList.onChange = [&] { w.scan->startOrStopScan(); };
     QObject::connect(w.scan.get(), &FolderScan::scanStarted, [&] { ++scans; });
     w.select(4);
-    w.scan->DrillDown();
+    w.scan->drillDown();
     EXPECT_EQ(scans, 1);
     EXPECT_EQ(w.column(1), Names({"/d/s4/deep"}));
 }
@@ -429,15 +469,15 @@ TEST(FolderScan, DrillDownToTheParentFolder)
     w.addFolder("/data", {{"x", 1}});
     w.scanAt("/");
     w.select(0);
-    w.scan->DrillDown(); // at the root nothing happens
-    EXPECT_TRUE(w.dir1.openCalls.empty());
+    w.scan->drillDown(); // at the root nothing happens
+    EXPECT_TRUE(w.folderList.openCalls.empty());
     EXPECT_EQ(w.column(1), Names({"/data", "/etc"}));
 
     w.scanAt("/data");
     w.fs.sizeCalls.clear();
     w.select(0);
-    w.scan->DrillDown();
-    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{"/"}));
+    w.scan->drillDown();
+    EXPECT_EQ(w.folderList.openCalls, (std::vector<QByteArray>{"/"}));
     EXPECT_EQ(w.scan->currentFolder(), QByteArray("/"));
     EXPECT_EQ(w.fs.sizeCalls, (std::vector<QByteArray>{"/data", "/etc"}));
 }
@@ -452,31 +492,31 @@ TEST(FolderScan, DrillDownRefusedOrFailing)
     w.select(2);
     w.yield.hook = [&](int n) {
         if (n == 1)
-            w.scan->DrillDown();
+            w.scan->drillDown();
     };
     w.scanAt("/d");
-    EXPECT_TRUE(w.dir1.openCalls.empty());
+    EXPECT_TRUE(w.folderList.openCalls.empty());
     w.yield.hook = nullptr;
 
     // Access denied: told, then the unchanged folder is scanned again.
     w.select(2);
-    w.dir1.failWith = 419;
+    w.folderList.failWith = 419;
     w.fs.sizeCalls.clear();
-    w.scan->DrillDown();
+    w.scan->drillDown();
     ASSERT_EQ(w.boxes.boxes.size(), 1u);
     EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("Нет доступа к выбранной папке!"));
     EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Доступ запрещен"));
     EXPECT_EQ(w.boxes.boxes[0].icon, Icon::Exclamation);
-    EXPECT_EQ(w.dir1.open, QByteArray("/d"));
-    EXPECT_EQ(w.dir1.toolTip, QStringLiteral("/d"));
+    EXPECT_EQ(w.folderList.open, QByteArray("/d"));
+    EXPECT_EQ(w.folderList.toolTip, QStringLiteral("/d"));
     EXPECT_EQ(w.fs.sizeCalls, Paths("/d", {1, 2, 3}));
 
     // Any other failure: shown with its source, and the drill-down ends.
     w.boxes.boxes.clear();
-    w.dir1.failWith = 76;
+    w.folderList.failWith = 76;
     w.fs.sizeCalls.clear();
     w.select(2);
-    w.scan->DrillDown();
+    w.scan->drillDown();
     ASSERT_EQ(w.boxes.boxes.size(), 1u);
     EXPECT_EQ(w.boxes.boxes[0].text, QStringLiteral("76\nПуть не найден\nDir1"));
     EXPECT_EQ(w.boxes.boxes[0].title, QStringLiteral("Ошибка76"));
@@ -484,8 +524,8 @@ TEST(FolderScan, DrillDownRefusedOrFailing)
 
     // Nothing on an empty list.
     ScanWindow empty;
-    empty.scan->DrillDown();
-    EXPECT_TRUE(empty.dir1.openCalls.empty());
+    empty.scan->drillDown();
+    EXPECT_TRUE(empty.folderList.openCalls.empty());
 }
 
 TEST(FolderScan, DrillDownIntoANameThatIsNotUtf8)
@@ -496,11 +536,11 @@ TEST(FolderScan, DrillDownIntoANameThatIsNotUtf8)
     w.fs.add(odd, 4);
     w.fs.add(odd + "/in", 2);
     w.scanAt("/d");
-    ASSERT_EQ(w.listView1->rowPath(1), odd);
+    ASSERT_EQ(w.resultList->rowPath(1), odd);
     w.select(1);
-    w.scan->DrillDown();
-    EXPECT_EQ(w.dir1.openCalls, (std::vector<QByteArray>{odd}));
+    w.scan->drillDown();
+    EXPECT_EQ(w.folderList.openCalls, (std::vector<QByteArray>{odd}));
     EXPECT_EQ(w.fs.sizeCalls.back(), odd + "/in");
-    EXPECT_EQ(w.listView1->rowPath(1), odd + "/in");
+    EXPECT_EQ(w.resultList->rowPath(1), odd + "/in");
     EXPECT_EQ(w.scan->currentFolder(), odd);
 }

@@ -38,7 +38,7 @@ struct List {
             r.push_back({QByteArray(p), B(s)});
             max = std::max(max, B(s));
         }
-        list.FillResultList(r, max, int(r.size()));
+        list.fill(r, max, int(r.size()));
     }
     std::vector<QString> names() const
     {
@@ -152,7 +152,7 @@ TEST(ResultList, AllEmptyAndNothingFound)
         EXPECT_EQ(l.row(r)->text(2), QStringLiteral("0 байт"));
     }
 
-    l.list.FillResultList({}, ByteCount(), 0);
+    l.list.fill({}, ByteCount(), 0);
     EXPECT_EQ(l.label.text(), QStringLiteral("Кол-во: 0"));
     ASSERT_EQ(l.list.rowCount(), 1);
     EXPECT_EQ(l.row(0)->text(0), QStringLiteral("\\..."));
@@ -217,12 +217,12 @@ TEST(ResultList, KeepOrderReappliesWithoutReversing)
 {
     List l;
     l.fill({{"/d/a", 1}, {"/d/b", 2}});
-    l.list.SortList(3, false);
+    l.list.sortBy(3, false);
     EXPECT_EQ(l.list.sortOrder(), Qt::DescendingOrder);
     l.list.setAutomaticSorting(false); // as a scan does
     l.fill({{"/d/x", 5}, {"/d/y", 9}, {"/d/z", 7}});
     EXPECT_EQ(l.list.rowText(1, 1), QStringLiteral("/d/x")); // scan order until re-sorted
-    l.list.SortList(l.list.sortColumn(), true);
+    l.list.sortBy(l.list.sortColumn(), true);
     EXPECT_EQ(l.list.sortOrder(), Qt::DescendingOrder);
     EXPECT_EQ(l.names(), (std::vector<QString>{QStringLiteral("\\..."), QStringLiteral("/d/y"),
                                                QStringLiteral("/d/z"), QStringLiteral("/d/x")}));
@@ -262,9 +262,9 @@ TEST(ResultList, PathsAreBytesAndSortAsBytes)
 {
     List l;
     const QByteArray odd("/d/\xff\xfe-x");
-    l.list.FillResultList({{odd, B(10)}, {QByteArray("/d/z"), B(20)}, {QByteArray("/d/я"), B(5)}}, B(20), 3);
+    l.list.fill({{odd, B(10)}, {QByteArray("/d/z"), B(20)}, {QByteArray("/d/я"), B(5)}}, B(20), 3);
     EXPECT_EQ(l.list.rowPath(1), odd);
-    l.list.SortList(1, false); // descending paths: 0xFF above UTF-8 above ASCII
+    l.list.sortBy(1, false); // descending paths: 0xFF above UTF-8 above ASCII
     EXPECT_EQ(l.list.rowPath(1), odd);
     EXPECT_EQ(l.list.rowPath(2), QByteArray("/d/я"));
     EXPECT_EQ(l.list.rowPath(3), QByteArray("/d/z"));

@@ -1,10 +1,11 @@
-// The main window's scan controls in a bare widget, with fakes for Dir1, the
-// file system, the yield and the message boxes.
+// The main window's scan controls in a bare widget, with fakes for the folder
+// list (Dir1), the file system, the yield and the message boxes.
 #pragma once
 
 #include "widgets/FolderChooser.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
+#include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "util/Errors.h"
 #include "fs/Paths.h"
@@ -46,15 +47,15 @@ public:
 struct ScanWindow {
     ScanWindow()
     {
-        command1 = new QPushButton(QStringLiteral("Показать"), &window);
-        progressBar1 = new QProgressBar(&window);
-        label1 = new QLabel(QStringLiteral("Кол-во: "), &window);
-        listView1 = new ResultList(&window);
-        check1 = new QCheckBox(QStringLiteral("Авто просмотр"), &window);
-        listView1->setCountLabel(label1);
+        scanButton = new QPushButton(QStringLiteral("Показать"), &window);
+        progressBar = new QProgressBar(&window);
+        countLabel = new QLabel(QStringLiteral("Кол-во: "), &window);
+        resultList = new ResultList(&window);
+        autoViewCheck = new QCheckBox(QStringLiteral("Авто просмотр"), &window);
+        resultList->setCountLabel(countLabel);
         scan = std::make_unique<FolderScan>(
-            FolderScan::Widgets{command1, progressBar1, label1, listView1, check1}, dir1, fs, yield, boxes,
-            &window);
+            FolderScan::Widgets{scanButton, progressBar, countLabel, resultList, autoViewCheck}, folderList,
+            WindowServices{fs, mounts, shell, boxes, yield}, &window);
     }
 
     // Adds `parent` and its subfolders `parent/<name>` with the given sizes.
@@ -74,27 +75,29 @@ struct ScanWindow {
     }
     void scanAt(const QByteArray &folder)
     {
-        dir1.open = folder;
-        dir1.highlighted = QByteArray();
-        scan->StartOrStopScan();
+        folderList.open = folder;
+        folderList.highlighted = QByteArray();
+        scan->startOrStopScan();
     }
     std::vector<QString> column(int c) const
     {
         std::vector<QString> out;
-        for (int r = 0; r < listView1->rowCount(); ++r)
-            out.push_back(listView1->rowText(r, c));
+        for (int r = 0; r < resultList->rowCount(); ++r)
+            out.push_back(resultList->rowText(r, c));
         return out;
     }
-    void select(int row) { listView1->setCurrentItem(listView1->topLevelItem(row)); }
+    void select(int row) { resultList->setCurrentItem(resultList->topLevelItem(row)); }
 
     QWidget window;
-    QPushButton *command1;
-    QProgressBar *progressBar1;
-    QLabel *label1;
-    ResultList *listView1;
-    QCheckBox *check1;
-    FakeChooser dir1;
+    QPushButton *scanButton;
+    QProgressBar *progressBar;
+    QLabel *countLabel;
+    ResultList *resultList;
+    QCheckBox *autoViewCheck;
+    FakeChooser folderList;
     FakeFileSystem fs;
+    FakeMountTable mounts; // unused by the scan
+    RecordingShell shell;  // unused by the scan
     ScriptedYield yield;
     RecordingMessageBoxes boxes;
     std::unique_ptr<FolderScan> scan;
