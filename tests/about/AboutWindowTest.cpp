@@ -4,6 +4,7 @@
 #include "about/frmAbout.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
+#include "support/QuitWatch.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -266,22 +267,10 @@ TEST_F(AboutWindow, EnterAndEscapeCloseAndDestroyTheWindow)
     EXPECT_TRUE(w.isNull());
 }
 
-// Notes the quit event the toolkit posts when the last window that keeps the
-// program running has closed.
-class QuitWatch : public QObject {
-public:
-    bool seen = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Quit)
-            seen = true;
-        return false;
-    }
-};
 
 TEST_F(AboutWindow, AnOpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowCloses)
 {
-    QuitWatch watch;
+    vs::test::QuitWatch watch;
     qApp->installEventFilter(&watch);
     QWidget mainWindow;
     mainWindow.show();

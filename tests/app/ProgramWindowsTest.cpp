@@ -7,6 +7,7 @@
 #include "dupes/Form2.h"
 #include "scan/ResultList.h"
 #include "support/Fakes.h"
+#include "support/QuitWatch.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -227,24 +228,12 @@ TEST_F(ProgramFixture, ASecondDriveOverviewClosesTheFirst)
 
 namespace {
 
-// Notes the quit event the toolkit posts when the last window that keeps the
-// program running has closed.
-class QuitWatch : public QObject {
-public:
-    bool seen = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Quit)
-            seen = true;
-        return false;
-    }
-};
 
 } // namespace
 
 TEST_F(ProgramFixture, AnOpenAboutWindowOutlivesTheMainWindowAndKeepsTheProgramRunning)
 {
-    QuitWatch watch;
+    vs::test::QuitWatch watch;
     qApp->installEventFilter(&watch);
     QTest::keyRelease(form->resultList(), Qt::Key_F1);
     QTest::keyPress(form->resultList(), Qt::Key_F4);

@@ -108,18 +108,6 @@ struct SearchFixture : ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
-// A folder's names in the order the file system delivers them, "." and ".."
-// included: the walk yields at those too.
-std::vector<QByteArray> FullListing(const QByteArray &folder)
-{
-    std::vector<QByteArray> names;
-    if (DIR *d = opendir(folder.constData())) {
-        while (dirent *e = readdir(d))
-            names.emplace_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
 
 TEST_F(SearchFixture, TreeScanStagesInOrderWithTheFinishedFigures)
 {
@@ -190,7 +178,7 @@ TEST_F(SearchFixture, AStopAtAYieldEndsTheWalkAfterTheEntryOfThatYield)
     // before the next file ends the walk. The rest of the pipeline runs on
     // what was collected.
     std::set<QByteArray> expected;
-    const std::vector<QByteArray> listing = FullListing(tree.root());
+    const std::vector<QByteArray> listing = vs::test::ListingWithDots(tree.root());
     for (size_t i = 0; i < listing.size() && expected.size() < 2; ++i) {
         if (listing[i] != "." && listing[i] != "..")
             expected.insert(tree.path(listing[i]));

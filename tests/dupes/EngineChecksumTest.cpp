@@ -2,6 +2,7 @@
 // word-by-word reference on random contents (dense and sparse), images with
 // stored fields, and real images from Debian's MinGW runtime package.
 #include "dupes/engine/FileChecksum.h"
+#include "support/ReferenceChecksum.h"
 #include "support/TempTree.h"
 
 #include <QDirIterator>
@@ -14,37 +15,10 @@
 #include <unistd.h>
 
 using namespace vs;
+using vs::test::ReferenceChecksum;
 using vs::test::TempTree;
 
 namespace {
-
-// The checksum word by word, exactly as defined: carry folded at each step.
-int32_t ReferenceChecksum(const QByteArray &d)
-{
-    const uint64_t length = uint64_t(d.size()) & 0xFFFFFFFFu;
-    auto at = [&](uint64_t pos) -> uint32_t { return pos < length ? uint8_t(d[qsizetype(pos)]) : 0; };
-    uint32_t s = 0;
-    for (uint64_t i = 0; i + 1 < length; i += 2) {
-        s += at(i) | at(i + 1) << 8;
-        s = (s & 0xFFFF) + (s >> 16);
-    }
-    if (length & 1) {
-        s += at(length - 1);
-        s = (s & 0xFFFF) + (s >> 16);
-    }
-    auto le32 = [&](uint64_t p) { return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | at(p + 3) << 24; };
-    const int32_t e = int32_t(le32(0x3C));
-    if (at(0) == 'M' && at(1) == 'Z' && e >= 0 && e < 256 * 1024 * 1024 && at(e) == 'P' && at(e + 1) == 'E'
-        && at(e + 2) == 0 && at(e + 3) == 0) {
-        const uint32_t magic = at(e + 24) | at(e + 25) << 8;
-        if (magic == 0x10B || magic == 0x20B) {
-            const uint32_t h = le32(uint64_t(e) + 88);
-            for (uint32_t w : {h & 0xFFFF, h >> 16})
-                s = s >= w ? s - w : s - w + 0xFFFF;
-        }
-    }
-    return int32_t(s + uint32_t(length));
-}
 
 QByteArray RandomBytes(size_t n, unsigned seed)
 {

@@ -236,12 +236,7 @@ TEST(EngineGroups, AStoppedScanListsTheGroupsAmongTheFilesCollected)
     TempTree t;
     for (const char *n : {"a1", "a2", "a3", "b1", "b2", "c1"})
         t.file(n, QByteArray(n).left(1).repeated(10));
-    std::vector<QByteArray> listing;
-    if (DIR *d = opendir(t.root().constData())) {
-        while (dirent *e = readdir(d))
-            listing.emplace_back(e->d_name);
-        closedir(d);
-    }
+    const std::vector<QByteArray> listing = vs::test::ListingWithDots(t.root());
     const int subfolderPass = int(listing.size());
     for (int k = 1; k <= int(listing.size()); ++k) {
         const std::vector<DupeRow> rows = ScanTree(t.root(), subfolderPass + k);

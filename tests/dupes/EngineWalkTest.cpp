@@ -59,17 +59,6 @@ void ExpectedWalk(const QByteArray &folder, std::vector<QByteArray> &out)
             ExpectedWalk(folder + '/' + n, out);
 }
 
-// The folder's listing including "." and "..", as the walk's passes see it.
-std::vector<QByteArray> FullListing(const QByteArray &folder)
-{
-    std::vector<QByteArray> names;
-    if (DIR *d = opendir(folder.constData())) {
-        while (dirent *e = readdir(d))
-            names.emplace_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
 
 int CountLinesStartingWith(const std::string &text, const std::string &start)
 {
@@ -191,7 +180,7 @@ TEST(EngineWalk, RangeIsReadAgainAtEveryFile)
     TempTree t;
     for (int i = 0; i < 6; ++i)
         t.file("f" + QByteArray::number(i), 4);
-    const std::vector<QByteArray> listing = FullListing(t.root());
+    const std::vector<QByteArray> listing = vs::test::ListingWithDots(t.root());
     RecordingHost host;
     const int firstFilePassYield = int(listing.size()) + 1;
     host.onYield = [&](int n) {
@@ -240,7 +229,7 @@ TEST(EngineWalk, CollectingStopReturnsBeforeTheNextEntryAndSkipsSubfolders)
     TempTree t;
     for (const char *f : {"a", "b", "c", "d", "e", "sub/inner"})
         t.file(f, 3);
-    const std::vector<QByteArray> listing = FullListing(t.root());
+    const std::vector<QByteArray> listing = vs::test::ListingWithDots(t.root());
     const int subfolderPass = int(listing.size());
     for (int k = 1; k <= int(listing.size()); ++k) {
         RecordingHost host;
@@ -380,7 +369,7 @@ TEST(EngineWalk, TooManySubfoldersIsAnOverflowForThatFolderOnly)
     EXPECT_EQ(Paths(files), (std::vector<QByteArray>{t.path("other/o")}));
     // "many" ends in its subfolder pass, at the 32,768th subfolder.
     int manyYields = 0, dirs = 0;
-    for (const QByteArray &n : FullListing(t.path("many"))) {
+    for (const QByteArray &n : vs::test::ListingWithDots(t.path("many"))) {
         ++manyYields;
         if (n != "." && n != ".." && IsDir(t.path("many") + '/' + n) && ++dirs == 32768)
             break;

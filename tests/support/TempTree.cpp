@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <dirent.h>
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -67,6 +68,17 @@ void TempTree::hardlink(const QByteArray &existingRel, const QByteArray &rel) co
 {
     if (::link(path(existingRel).constData(), path(rel).constData()) != 0)
         throw std::runtime_error("cannot create hard link");
+}
+
+std::vector<QByteArray> ListingWithDots(const QByteArray &folder)
+{
+    std::vector<QByteArray> names;
+    if (DIR *d = ::opendir(folder.constData())) {
+        while (const dirent *e = ::readdir(d))
+            names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
 }
 
 } // namespace vs::test

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <vector>
 
 namespace vs::test {
 
@@ -24,5 +25,9 @@ private:
     QTemporaryDir dir_;
     QByteArray root_;
 };
+
+// A folder's names in the order the file system delivers them, "." and ".."
+// included: the duplicate walk yields at those too.
+std::vector<QByteArray> ListingWithDots(const QByteArray &folder);
 
 } // namespace vs::test
