@@ -13,6 +13,7 @@ PACKAGES=(
   poppler-utils
   fonts-dejavu-core
   dpkg-dev file desktop-file-utils
+  clang-format
 )
 
 missing=()

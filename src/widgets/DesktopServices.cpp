@@ -1,15 +1,23 @@
 #include "widgets/DesktopServices.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QMessageBox>
-#include <QUrl>
 
 namespace vs {
 
+QUrl FileUrlFromPath(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return QUrl();
+    // An absolute path gets an empty authority ("file:///..."), so a path that
+    // starts with "//" stays a path and is not read as a host name.
+    const QByteArray prefix = path.startsWith('/') ? QByteArrayLiteral("file://") : QByteArrayLiteral("file:");
+    return QUrl::fromEncoded(prefix + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
 void DesktopShell::open(const QByteArray &path, QWidget *)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path)));
+    QDesktopServices::openUrl(FileUrlFromPath(path));
 }
 
 void QtMessageBoxes::show(QWidget *parent, const QString &text, const QString &title, Icon icon)

@@ -4,7 +4,14 @@
 
 #include "util/Services.h"
 
+#include <QUrl>
+
 namespace vs {
+
+// The file URL of a path taken as bytes: every byte outside the unreserved
+// set is percent-encoded, "/" kept, so a name that is not valid UTF-8 reaches
+// the desktop as the same bytes instead of as U+FFFD characters.
+QUrl FileUrlFromPath(const QByteArray &path);
 
 class DesktopShell final : public Shell {
 public:
