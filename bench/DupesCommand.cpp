@@ -10,21 +10,24 @@
 
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 // Nothing to let through: the benchmark has no window.
-class NoYield final : public vs::EventYield {
-public:
+class NoYield final : public vs::EventYield
+{
+  public:
     void yield() override {}
 };
 
 // Keeps the rows, prints error texts, and with VS_BENCH_TIMES=1 shows where
 // the time goes, one line per stage.
-class BenchListener final : public vs::DupeSearchListener {
-public:
+class BenchListener final : public vs::DupeSearchListener
+{
+  public:
     BenchListener() : times_(qEnvironmentVariableIsSet("VS_BENCH_TIMES"))
     {
         clock_.start();
@@ -57,12 +60,13 @@ public:
 
     const std::vector<vs::DupeRow> &rows() const { return rows_; }
 
-private:
+  private:
     static double cpu()
     {
-        rusage u {};
+        rusage u{};
         getrusage(RUSAGE_SELF, &u);
-        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
     }
     void lap(const char *step)
     {

@@ -2,9 +2,9 @@
 // listed and measured exactly as the main window does it.
 #include "Commands.h"
 
-#include "util/Errors.h"
 #include "fs/LinuxFileSystem.h"
 #include "fs/Paths.h"
+#include "util/Errors.h"
 
 #include <cstdio>
 #include <vector>

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Answers from the path's bytes, so the same input always gives the same drives.
-class BytesProbe final : public vs::DeviceProbe {
-public:
+class BytesProbe final : public vs::DeviceProbe
+{
+  public:
     BlockInfo blockInfo(unsigned major, unsigned minor, const QByteArray &) override
     {
         return {bool((major ^ minor) & 1), bool(minor & 2)};

@@ -5,12 +5,10 @@
 
 #include <QPainter>
 
-namespace vs {
-
-ColourLegend::ColourLegend(QWidget *parent)
-    : QWidget(parent)
+namespace vs
 {
-}
+
+ColourLegend::ColourLegend(QWidget *parent) : QWidget(parent) {}
 
 std::vector<ColourLegend::Placement> ColourLegend::Layout()
 {

@@ -6,11 +6,13 @@
 #include <QWidget>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
-class ColourLegend : public QWidget {
+class ColourLegend : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     struct Placement {
         int picture; // 1..7 in ImageList1
         QPoint pos;  // pixels from the box's top-left corner
@@ -19,7 +21,7 @@ public:
     // Row r (0..6) holds pictures 1..7-r, picture k+1 at (k, r) x 200 twips.
     static std::vector<Placement> Layout();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 };
 

@@ -6,9 +6,11 @@
 #include <cmath>
 #include <numbers>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 // Geometry on a 256-unit grid, kept in step with resources/icons/volumescope.svg.
 constexpr double kCx = 128, kCy = 104, kRx = 112, kRy = 62, kWall = 44;

@@ -6,7 +6,8 @@
 #include <QIcon>
 #include <QImage>
 
-namespace vs {
+namespace vs
+{
 
 // The icon as a square picture of size x size pixels on a transparent ground.
 QImage DrawProgramIcon(int size);

@@ -4,11 +4,11 @@
 
 #include <QPainter>
 
-namespace vs {
+namespace vs
+{
 
 SeparatorLine::SeparatorLine(QWidget *parent, double x1, double x2, double y, QColor colour)
-    : QWidget(parent)
-    , colour_(colour)
+    : QWidget(parent), colour_(colour)
 {
     setGeometry(Px(x1), Px(y), Px(x2) - Px(x1), 1);
     setAttribute(Qt::WA_TransparentForMouseEvents);

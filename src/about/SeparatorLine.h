@@ -5,19 +5,21 @@
 #include <QColor>
 #include <QWidget>
 
-namespace vs {
+namespace vs
+{
 
-class SeparatorLine : public QWidget {
+class SeparatorLine : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     // A horizontal line from (x1, y) to (x2, y), in twips of the parent.
     SeparatorLine(QWidget *parent, double x1, double x2, double y, QColor colour);
     QColor colour() const { return colour_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     QColor colour_;
 };
 

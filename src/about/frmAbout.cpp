@@ -1,7 +1,7 @@
 #include "frmAbout.h"
 
-#include "ProgramIcon.h"
 #include "ColourLegend.h"
+#include "ProgramIcon.h"
 #include "SeparatorLine.h"
 #include "widgets/Twips.h"
 
@@ -13,9 +13,11 @@
 
 #include <algorithm>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, double left, double top,
                   double width, double height)
@@ -67,14 +69,12 @@ QString frmAbout::disclaimerText()
     return QStringLiteral("Программа предназначена для домашнего использования и полностью бесплатна.");
 }
 
-frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent)
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
     // A tool window has no task-bar entry; the hints keep only the close box.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     // Tool windows do not keep the program running by default; this one
     // should, like any other window the user still has open.
@@ -120,12 +120,11 @@ frmAbout::frmAbout(QWidget *parent)
     legend_->setGeometry(TwRect(120, 3705, 1965, 1440));
 
     makeLabel(this, "Label3_0", QStringLiteral("F1 – О программе"), 2295, 3585, 1365, 195);
-    makeLabel(this, "Label3_1", QStringLiteral("F2 – Печать. Формирование документа на печать."),
-              2295, 3852, 3840, 195);
-    makeLabel(this, "Label3_2", QStringLiteral("F3 – Открыть каталог по выбранной папке."), 2295,
-              4119, 3300, 195);
-    makeLabel(this, "Label3_5", QStringLiteral("F4 – Запуск дубликтора файлов"), 2295, 4386, 2415,
+    makeLabel(this, "Label3_1", QStringLiteral("F2 – Печать. Формирование документа на печать."), 2295, 3852,
+              3840, 195);
+    makeLabel(this, "Label3_2", QStringLiteral("F3 – Открыть каталог по выбранной папке."), 2295, 4119, 3300,
               195);
+    makeLabel(this, "Label3_5", QStringLiteral("F4 – Запуск дубликтора файлов"), 2295, 4386, 2415, 195);
     makeLabel(this, "Label3_3", QStringLiteral("F5 – Обновить состояние."), 2295, 4653, 1965, 195);
     makeLabel(this, "Label3_4", QStringLiteral("F1 + Shift – Помощь."), 2295, 4920, 1530, 195);
 
@@ -158,7 +157,7 @@ void frmAbout::load()
 // text is ever cut off.
 void frmAbout::fitTexts()
 {
-    static const char *const fitted[] = {"Label1", "Label4", "Label2", "Label3_0", "Label3_1",
+    static const char *const fitted[] = {"Label1",   "Label4",   "Label2",   "Label3_0", "Label3_1",
                                          "Label3_2", "Label3_5", "Label3_3", "Label3_4"};
     auto fitsIn = [this](const QFont &f) {
         const QFontMetrics fm(f);

@@ -11,13 +11,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace vs {
+namespace vs
+{
 
 class ColourLegend;
 
-class frmAbout : public QDialog {
+class frmAbout : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget *parent = nullptr);
     ~frmAbout() override;
 
@@ -25,19 +27,19 @@ public:
     static QString descriptionText();
     static QString disclaimerText();
 
-private:
+  private:
     void load();
     void fitTexts();
 
-    QLabel *icon_;           // picIcon
-    QLabel *title_;          // lblTitle
-    QLabel *version_;        // lblVersion
-    QLabel *description_;    // lblDescription
-    QLabel *disclaimer_;     // lblDisclaimer
-    QPushButton *okButton_;  // cmdOK
-    QLineEdit *email_;       // Text1
-    QLineEdit *website_;     // Text2
-    ColourLegend *legend_;   // Picture1
+    QLabel *icon_;          // picIcon
+    QLabel *title_;         // lblTitle
+    QLabel *version_;       // lblVersion
+    QLabel *description_;   // lblDescription
+    QLabel *disclaimer_;    // lblDisclaimer
+    QPushButton *okButton_; // cmdOK
+    QLineEdit *email_;      // Text1
+    QLineEdit *website_;    // Text2
+    ColourLegend *legend_;  // Picture1
 };
 
 } // namespace vs

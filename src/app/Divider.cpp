@@ -5,7 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace vs {
+namespace vs
+{
 
 Divider::Divider(QWidget *parent) : QFrame(parent)
 {

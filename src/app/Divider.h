@@ -5,21 +5,23 @@
 
 #include <QFrame>
 
-namespace vs {
+namespace vs
+{
 
-class Divider : public QFrame {
+class Divider : public QFrame
+{
     Q_OBJECT
-public:
+  public:
     explicit Divider(QWidget *parent = nullptr);
     // The cursor shown over the divider: a 32 x 32 picture, hot spot 15, 15.
     static QCursor dividerCursor();
 
-signals:
+  signals:
     // x is the pointer's horizontal position inside the divider, in twips.
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x);
     void moved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, double x);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 };

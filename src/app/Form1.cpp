@@ -1,16 +1,16 @@
 #include "Form1.h"
 
-#include "widgets/DirListBox.h"
 #include "Divider.h"
-#include "widgets/DriveListBox.h"
-#include "widgets/DriveNavigator.h"
+#include "fs/Paths.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "util/Errors.h"
-#include "widgets/ImageList.h"
 #include "util/Services.h"
+#include "widgets/DirListBox.h"
+#include "widgets/DriveListBox.h"
+#include "widgets/DriveNavigator.h"
+#include "widgets/ImageList.h"
 #include "widgets/Twips.h"
-#include "fs/Paths.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,9 +27,11 @@
 #include <QTimer>
 #include <QToolBar>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 constexpr double kToolbarHeight = 405;
 
@@ -87,8 +89,7 @@ Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWid
 
     // The folder list opens where the program was started; a folder that
     // cannot be listed falls back to its drive's root, then to "/".
-    const QByteArray start =
-        startFolder.isEmpty() ? QFile::encodeName(QDir::currentPath()) : startFolder;
+    const QByteArray start = startFolder.isEmpty() ? QFile::encodeName(QDir::currentPath()) : startFolder;
     driveList_->chooseDriveFor(start);
     for (const QByteArray &candidate : {start, driveList_->currentMountPoint(), QByteArray("/")}) {
         if (candidate.isEmpty())
@@ -101,8 +102,8 @@ Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWid
     }
     folderList_->setToolTipText(DisplayPath(folderList_->openFolder()));
 
-    scan_ = new FolderScan({scanButton_, progressBar_, countLabel_, resultList_, autoViewCheck_}, *folderList_,
-                           services, this);
+    scan_ = new FolderScan({scanButton_, progressBar_, countLabel_, resultList_, autoViewCheck_},
+                           *folderList_, services, this);
     navigator_ = new DriveNavigator(*driveList_, *folderList_, services.mounts, services.boxes, this);
 
     connect(scanButton_, &QPushButton::clicked, this, &Form1::startOrStopScan);
@@ -158,7 +159,8 @@ void Form1::buildToolbar()
     button(12, QStringLiteral("Открыть..."), QStringLiteral("Открыть... - <F3>"), &Form1::openSelectedFolder);
     button(13, QStringLiteral("Печать..."), QStringLiteral("Печать/Документ - <F2>"), &Form1::printRequested);
     separator();
-    button(14, QStringLiteral("Дубликатор"), QStringLiteral("Дубликатор - <F4>"), &Form1::duplicatesRequested);
+    button(14, QStringLiteral("Дубликатор"), QStringLiteral("Дубликатор - <F4>"),
+           &Form1::duplicatesRequested);
     separator();
     button(15, QStringLiteral("Помощь"), QStringLiteral("Помощь - <Shift + F5>"), &Form1::openHelp);
 }
@@ -263,10 +265,17 @@ bool Form1::handleKey(QKeyEvent *event)
         else
             emit aboutRequested();
         break;
-    case Qt::Key_F2: emit printRequested(); break;
-    case Qt::Key_F3: openSelectedFolder(); break;
-    case Qt::Key_F5: startOrStopScan(); break;
-    default: break;
+    case Qt::Key_F2:
+        emit printRequested();
+        break;
+    case Qt::Key_F3:
+        openSelectedFolder();
+        break;
+    case Qt::Key_F5:
+        startOrStopScan();
+        break;
+    default:
+        break;
     }
     return true;
 }
@@ -286,8 +295,8 @@ void Form1::changeEvent(QEvent *event)
 
 void Form1::layOut()
 {
-    const ResizeOutcome out = LayOutOnResize(layout_, lastAcceptedWidth_, outerWidthTwips(),
-                                             outerHeightTwips(), isMinimized());
+    const ResizeOutcome out =
+        LayOutOnResize(layout_, lastAcceptedWidth_, outerWidthTwips(), outerHeightTwips(), isMinimized());
     if (out.laidOut)
         placeControls();
     if (out.newHeight > 0 || out.newWidth > 0) {

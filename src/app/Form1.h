@@ -23,7 +23,8 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 
-namespace vs {
+namespace vs
+{
 
 class DirListBox;
 class Divider;
@@ -33,9 +34,10 @@ class FolderScan;
 class ResultList;
 class Shell;
 
-class Form1 : public QWidget {
+class Form1 : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     // The folder list opens at `startFolder`, by default the working directory.
     explicit Form1(const WindowServices &services, const QByteArray &startFolder = {},
                    QWidget *parent = nullptr);
@@ -62,14 +64,14 @@ public:
     // What the print set-up dialog last confirmed (headings, copy name).
     PrintFields printFields;
 
-public slots:
+  public slots:
     void startOrStopScan();
     // Opens the selected row's folder (the scanned folder for the top row)
     // in the desktop's file manager.
     void openSelectedFolder();
     void openHelp();
 
-signals:
+  signals:
     void printRequested();
     void duplicatesRequested();
     void aboutRequested();
@@ -77,13 +79,13 @@ signals:
     // The window is about to close (any running scan has stopped).
     void closing();
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void buildToolbar();
     void buildMenu();
     void layOut();
@@ -98,17 +100,17 @@ private:
     int lastAcceptedWidth_ = 0;
     int grabOffset_ = 0;
 
-    QToolBar *toolbar_ = nullptr;              // Toolbar1
-    DriveListBox *driveList_ = nullptr;        // Drive1
-    QPushButton *driveInfoButton_ = nullptr;   // Command2: the drive overview
-    DirListBox *folderList_ = nullptr;         // Dir1
-    Divider *divider_ = nullptr;               // Image1
-    ResultList *resultList_ = nullptr;         // ListView1
-    QLabel *countLabel_ = nullptr;             // Label1
-    QProgressBar *progressBar_ = nullptr;      // ProgressBar1
-    QPushButton *scanButton_ = nullptr;        // Command1
-    QCheckBox *autoViewCheck_ = nullptr;       // Check1
-    QMenu *contextMenu_ = nullptr;             // m_mnu
+    QToolBar *toolbar_ = nullptr;            // Toolbar1
+    DriveListBox *driveList_ = nullptr;      // Drive1
+    QPushButton *driveInfoButton_ = nullptr; // Command2: the drive overview
+    DirListBox *folderList_ = nullptr;       // Dir1
+    Divider *divider_ = nullptr;             // Image1
+    ResultList *resultList_ = nullptr;       // ListView1
+    QLabel *countLabel_ = nullptr;           // Label1
+    QProgressBar *progressBar_ = nullptr;    // ProgressBar1
+    QPushButton *scanButton_ = nullptr;      // Command1
+    QCheckBox *autoViewCheck_ = nullptr;     // Check1
+    QMenu *contextMenu_ = nullptr;           // m_mnu
     FolderScan *scan_ = nullptr;
     DriveNavigator *navigator_ = nullptr;
 };

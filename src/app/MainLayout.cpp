@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace vs {
+namespace vs
+{
 
 MainLayout DesignLayout()
 {
@@ -33,8 +34,8 @@ void FitColumns(MainLayout &layout)
     layout.columnWidths[2] = static_cast<float>(w / 6.1);
 }
 
-ResizeOutcome LayOutOnResize(MainLayout &l, int &lastAcceptedWidth, double windowWidth,
-                             double windowHeight, bool minimised)
+ResizeOutcome LayOutOnResize(MainLayout &l, int &lastAcceptedWidth, double windowWidth, double windowHeight,
+                             bool minimised)
 {
     ResizeOutcome out;
     const int w = RoundHalfEven(windowWidth - l.resultList.left - 165);

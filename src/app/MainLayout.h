@@ -7,7 +7,8 @@
 
 #include <array>
 
-namespace vs {
+namespace vs
+{
 
 struct TwipsRect {
     double left = 0;
@@ -54,9 +55,9 @@ int RoundHalfEven(double v);
 void FitColumns(MainLayout &layout);
 
 struct ResizeOutcome {
-    bool laidOut = false;    // the controls were placed anew
-    double newHeight = 0;    // > 0: make the window this tall (outer twips)
-    double newWidth = 0;     // > 0: give the window this width back (outer twips)
+    bool laidOut = false; // the controls were placed anew
+    double newHeight = 0; // > 0: make the window this tall (outer twips)
+    double newWidth = 0;  // > 0: give the window this width back (outer twips)
 };
 
 // The resize rule. windowWidth/windowHeight are the outer size in twips.

@@ -8,13 +8,12 @@
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 
-namespace vs {
+namespace vs
+{
 
 ProgramWindows::ProgramWindows(Form1 &form1, const WindowServices &services, PrintServices print,
                                VolumeQuery *volumes)
-    : form1_(form1),
-      services_(services),
-      print_(std::move(print)),
+    : form1_(form1), services_(services), print_(std::move(print)),
       volumes_(volumes ? *volumes : DefaultVolumeQuery())
 {
     if (!print_.boxes)
@@ -51,9 +50,9 @@ frmSplash *ProgramWindows::driveOverview() const
 void ProgramWindows::print()
 {
     ResultList *list = form1_.resultList();
-    PrintCommand(form1_.scan().scanRunning(), *list,
-                 [list](int column) { return list->columnWidthTwips(column); }, form1_.printFields,
-                 &form1_, print_);
+    PrintCommand(
+        form1_.scan().scanRunning(), *list, [list](int column) { return list->columnWidthTwips(column); },
+        form1_.printFields, &form1_, print_);
 }
 
 void ProgramWindows::showDuplicates()

@@ -19,7 +19,8 @@
 #include <QPointer>
 #include <memory>
 
-namespace vs {
+namespace vs
+{
 
 class Form1;
 class Form2;
@@ -27,9 +28,10 @@ class VolumeQuery;
 class frmAbout;
 class frmSplash;
 
-class ProgramWindows : public QObject {
+class ProgramWindows : public QObject
+{
     Q_OBJECT
-public:
+  public:
     // `print` defaults to the real dialogs (its message boxes to services.boxes);
     // `volumes` is what the drive overview asks, by default the real drives.
     ProgramWindows(Form1 &form1, const WindowServices &services, PrintServices print = {},
@@ -49,7 +51,7 @@ public:
     frmAbout *about() const;
     frmSplash *driveOverview() const;
 
-private:
+  private:
     Form1 &form1_;
     const WindowServices services_;
     PrintServices print_;

@@ -75,8 +75,8 @@ TimeLimitedDeviceProbe::TimeLimitedDeviceProbe(DeviceProbe &inner, const std::ve
         const QByteArray &mp = row.mountPoint;
         // Network shares are never looked at, and the kernel's own folders are
         // never drives.
-        if (IsNetworkFileSystem(row.fsType) || mp.startsWith("/proc/") || mp.startsWith("/sys/")
-            || mp.startsWith("/dev/") || mp == "/proc" || mp == "/sys" || mp == "/dev")
+        if (IsNetworkFileSystem(row.fsType) || mp.startsWith("/proc/") || mp.startsWith("/sys/") ||
+            mp.startsWith("/dev/") || mp == "/proc" || mp == "/sys" || mp == "/dev")
             continue;
         answers_.emplace_back(mp, true);
         jobs.push_back({"dir:" + mp, [look, mp]() { return look(mp); }});
@@ -87,7 +87,8 @@ TimeLimitedDeviceProbe::TimeLimitedDeviceProbe(DeviceProbe &inner, const std::ve
             answers_[i].second = *results[i];
 }
 
-DeviceProbe::BlockInfo TimeLimitedDeviceProbe::blockInfo(unsigned major, unsigned minor, const QByteArray &source)
+DeviceProbe::BlockInfo TimeLimitedDeviceProbe::blockInfo(unsigned major, unsigned minor,
+                                                         const QByteArray &source)
 {
     return inner_.blockInfo(major, minor, source);
 }

@@ -34,5 +34,4 @@ void ReleaseKey(const QByteArray &key)
     BusyKeys().erase(key);
 }
 
-
 } // namespace vs::detail

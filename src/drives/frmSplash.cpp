@@ -126,7 +126,7 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     driveList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     driveList_->setIconSize(QSize(16, 16));
     driveList_->setHeaderLabels({QStringLiteral("Диск"), QStringLiteral("Объем"), QStringLiteral("Свободно"),
-                                QStringLiteral("Занято"), QStringLiteral("Файловая система")});
+                                 QStringLiteral("Занято"), QStringLiteral("Файловая система")});
     const double widths[] = {750, 1150, 1150, 1150, 1750};
     for (int c = 0; c < 5; ++c)
         driveList_->setColumnWidth(c, Px(widths[c]));
@@ -207,7 +207,8 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     QPalette dark = bannerBackdrop_->palette();
     dark.setColor(QPalette::Window, QColor(0, 0, 0));
     bannerBackdrop_->setPalette(dark);
-    waitBanner_ = MakeLabel(f, "Label21", QStringLiteral("                Ждем...               "), 900, 2730);
+    waitBanner_ =
+        MakeLabel(f, "Label21", QStringLiteral("                Ждем...               "), 900, 2730);
     QFont banner = PanelFont();
     banner.setPointSize(18);
     waitBanner_->setFont(banner);
@@ -498,7 +499,8 @@ void frmSplash::fitTitle(const QString &text)
 
 void frmSplash::drawUsageChart(uint64_t totalBytes, uint64_t freeBytes)
 {
-    chartImage_ = DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window), devicePixelRatioF());
+    chartImage_ =
+        DrawUsageChart(totalBytes, freeBytes, palette().color(QPalette::Window), devicePixelRatioF());
     usageChart_->setPixmap(QPixmap::fromImage(chartImage_));
     usageChart_->show();
 }

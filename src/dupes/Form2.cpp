@@ -1,19 +1,19 @@
 #include "Form2.h"
 
-#include "widgets/DirListBox.h"
-#include "widgets/DriveListBox.h"
-#include "widgets/DriveNavigator.h"
 #include "dupes/Hourglass.h"
-#include "dupes/engine/OneFileSearch.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
 #include "dupes/StatusTexts.h"
 #include "dupes/WindowIcon.h"
+#include "dupes/engine/OneFileSearch.h"
+#include "fs/Paths.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
+#include "widgets/DirListBox.h"
+#include "widgets/DriveListBox.h"
+#include "widgets/DriveNavigator.h"
 #include "widgets/Twips.h"
-#include "fs/Paths.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,9 +36,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 // The window's outer size exceeds its client area by the frame and the
 // caption; the resize rules are written for the outer size.
@@ -211,7 +213,8 @@ void Form2::buildControls()
     openFolderAction_ =
         rowMenu_->addAction(QStringLiteral("Открыть каталог...\tF4"), this, &Form2::openSelectedFolder);
     openFolderAction_->setObjectName(QStringLiteral("m_open_1"));
-    copyPathAction_ = rowMenu_->addAction(QStringLiteral("Копировать ссылку\tF5"), this, &Form2::copySelectedPath);
+    copyPathAction_ =
+        rowMenu_->addAction(QStringLiteral("Копировать ссылку\tF5"), this, &Form2::copySelectedPath);
     copyPathAction_->setObjectName(QStringLiteral("m_open_2"));
 
     connect(browseButton_, &QPushButton::clicked, this, &Form2::chooseFileByDialog);
@@ -277,7 +280,8 @@ void Form2::buildSettingsPanel()
     closeSettingsButton_->setObjectName(QStringLiteral("Command5"));
     closeSettingsButton_->setGeometry(TwRect(2790, 2040, 1320, 345));
     closeSettingsButton_->setAutoDefault(false);
-    closeSettingsButton_->setToolTip(QStringLiteral("Настройки сохраняться только после закрытия окна настроек!"));
+    closeSettingsButton_->setToolTip(
+        QStringLiteral("Настройки сохраняться только после закрытия окна настроек!"));
 
     connect(minField_, &QLineEdit::textChanged, this, [this] { showFieldBytes(minField_, minBytesLabel_); });
     connect(maxField_, &QLineEdit::textChanged, this, [this] { showFieldBytes(maxField_, maxBytesLabel_); });
@@ -287,10 +291,10 @@ void Form2::buildSettingsPanel()
 
 void Form2::setTabOrderOfControls()
 {
-    QWidget *order[] = {chosenFileField_, folderList_,     findCopiesButton_, browseButton_,
-                        resultList_,      scanButton_,     settingsButton_,   unitButtons_[0],
-                        unitButtons_[1],  unitButtons_[2], minField_,         maxField_,
-                        closeSettingsButton_, useMaxCheck_, unitButtons_[3]};
+    QWidget *order[] = {chosenFileField_,     folderList_,     findCopiesButton_, browseButton_,
+                        resultList_,          scanButton_,     settingsButton_,   unitButtons_[0],
+                        unitButtons_[1],      unitButtons_[2], minField_,         maxField_,
+                        closeSettingsButton_, useMaxCheck_,    unitButtons_[3]};
     setTabOrder(chosenFileField_, driveList_);
     setTabOrder(driveList_, folderList_);
     for (size_t i = 1; i + 1 < std::size(order); ++i)
@@ -305,8 +309,8 @@ void Form2::setUpperBoundOn(bool on)
     // Off, the field takes the colour of the window's bars; on, that of an
     // ordinary field.
     QPalette p = maxField_->palette();
-    const QColor bg = on ? QApplication::palette().color(QPalette::Base)
-                         : QApplication::palette().color(QPalette::Window);
+    const QColor bg =
+        on ? QApplication::palette().color(QPalette::Base) : QApplication::palette().color(QPalette::Window);
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         p.setColor(group, QPalette::Base, bg);
     maxField_->setPalette(p);
@@ -789,7 +793,8 @@ bool Form2::takeChosenFile(QString &path)
         checksumValue_->setPalette(p);
         chosenFileField_->setText(DisplayPath(chosen.path));
         processedText_ = chosenFileField_->text();
-        checksumText_ = QString::number(chosen.checksum) + QStringLiteral("  Размер: ") + SizeText(chosen.size);
+        checksumText_ =
+            QString::number(chosen.checksum) + QStringLiteral("  Размер: ") + SizeText(chosen.size);
         placeChecksumValue();
         taken = true;
     } catch (const VsError &e) {

@@ -29,7 +29,8 @@ class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace vs {
+namespace vs
+{
 
 class DirListBox;
 class DriveListBox;
@@ -49,9 +50,10 @@ struct Form2Extras {
     std::function<double()> clock = {};
 };
 
-class Form2 : public QWidget, private DupeSearchListener {
+class Form2 : public QWidget, private DupeSearchListener
+{
     Q_OBJECT
-public:
+  public:
     Form2(const WindowServices &services, Form2Extras extras = {}, QWidget *parent = nullptr);
     ~Form2() override;
 
@@ -85,13 +87,13 @@ public:
     double minSizeValue() const { return minSizeValue_; }
     double maxSizeValue() const { return maxSizeValue_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     // DupeSearchListener.
     void searchStarted(DupeSearchKind kind) override;
     void stageChanged(Stage stage) override;

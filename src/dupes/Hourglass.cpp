@@ -4,9 +4,11 @@
 #include <QPainterPath>
 #include <array>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 // One glass, upright, centred on (0, 0), 12 pixels tall. `upper` and `lower`
 // are the parts of the sand (0..1) in each bulb.

@@ -6,7 +6,8 @@
 
 #include <QPixmap>
 
-namespace vs {
+namespace vs
+{
 
 constexpr int kHourglassFrames = 17;
 // The frame shown once a search has finished.

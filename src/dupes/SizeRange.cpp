@@ -4,13 +4,15 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <string>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 bool isBlank(QChar c)
 {
@@ -18,7 +20,10 @@ bool isBlank(QChar c)
            c == QLatin1Char('\r');
 }
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 } // namespace
 

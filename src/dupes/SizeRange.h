@@ -7,7 +7,8 @@
 #include <QString>
 #include <optional>
 
-namespace vs {
+namespace vs
+{
 
 // The number at the start of a text, read with "." as the decimal point;
 // blanks are skipped and reading stops at the first character that cannot

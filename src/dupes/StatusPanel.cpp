@@ -3,7 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-namespace vs {
+namespace vs
+{
 
 StatusPanel::StatusPanel(const QString &name, int minimumPixels, QWidget *parent)
     : QFrame(parent), icon_(new QLabel(this)), label_(new QLabel(this))
@@ -42,8 +43,7 @@ void StatusPanel::resizeEvent(QResizeEvent *event)
 void StatusPanel::showText()
 {
     const int room = label_->width();
-    const QString shown =
-        room > 0 ? label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, room) : text_;
+    const QString shown = room > 0 ? label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, room) : text_;
     label_->setText(shown);
     label_->setToolTip(shown == text_ ? QString() : text_);
 }

@@ -8,11 +8,13 @@
 
 class QLabel;
 
-namespace vs {
+namespace vs
+{
 
-class StatusPanel : public QFrame {
+class StatusPanel : public QFrame
+{
     Q_OBJECT
-public:
+  public:
     StatusPanel(const QString &name, int minimumPixels, QWidget *parent = nullptr);
 
     QString text() const;
@@ -21,10 +23,10 @@ public:
     void setPicture(const QPixmap &picture);
     QPixmap picture() const { return picture_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void showText();
 
     QLabel *icon_;

@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-namespace vs {
+namespace vs
+{
 
 QString ElapsedText(double seconds, const QString &sep)
 {

@@ -3,7 +3,8 @@
 
 #include <QString>
 
-namespace vs {
+namespace vs
+{
 
 // Elapsed seconds as a single-precision number with at most 7 significant
 // digits and the user's decimal separator, directly followed by "сек.":

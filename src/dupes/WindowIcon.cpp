@@ -3,9 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 QPixmap drawIcon(int size)
 {

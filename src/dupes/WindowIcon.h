@@ -3,7 +3,8 @@
 
 #include <QIcon>
 
-namespace vs {
+namespace vs
+{
 
 QIcon DupesWindowIcon();
 

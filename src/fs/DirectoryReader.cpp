@@ -5,8 +5,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
 // A record as getdents64 lays it out in the buffer.
 struct LinuxDirent64 {

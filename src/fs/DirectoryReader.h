@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <memory>
 
-namespace vs {
+namespace vs
+{
 
 // True for "." and "..".
 inline bool IsDotName(const char *name)
@@ -20,8 +21,9 @@ struct DirEntry {
     unsigned char type = 0;     // DT_REG, DT_DIR, ..., DT_UNKNOWN
 };
 
-class DirectoryReader {
-public:
+class DirectoryReader
+{
+  public:
     enum class Dots { Skip, Deliver };
     static constexpr size_t kDefaultBuffer = 32 * 1024;
 
@@ -36,7 +38,7 @@ public:
     bool next(DirEntry &entry);
     int error() const { return error_; }
 
-private:
+  private:
     Dots dots_;
     size_t size_;
     std::unique_ptr<char[]> buffer_;

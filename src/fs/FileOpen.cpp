@@ -7,11 +7,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
-template <typename Open>
-int WithoutAtimeIfRefused(int flags, Open &&open)
+template <typename Open> int WithoutAtimeIfRefused(int flags, Open &&open)
 {
     const int fd = open(flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
@@ -66,7 +67,7 @@ int OpenNoAtimeAt(int dirFd, const char *name, int flags)
 void RaiseOpenLimit()
 {
     static const bool done = [] {
-        rlimit r {};
+        rlimit r{};
         if (::getrlimit(RLIMIT_NOFILE, &r) == 0 && r.rlim_cur < r.rlim_max) {
             r.rlim_cur = r.rlim_max;
             ::setrlimit(RLIMIT_NOFILE, &r);

@@ -5,7 +5,8 @@
 
 #include <QByteArray>
 
-namespace vs {
+namespace vs
+{
 
 // Opens a path of any length (components are opened one by one past
 // PATH_MAX). Returns a descriptor or -1 with errno set.

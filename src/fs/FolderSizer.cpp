@@ -20,8 +20,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
 constexpr size_t kBufferSize = 64 * 1024;
 // Folders the calling thread reads alone before it starts the pool: most
@@ -60,8 +62,9 @@ struct Worker {
     }
 };
 
-class Walk {
-public:
+class Walk
+{
+  public:
     explicit Walk(dev_t dev) : dev_(dev) {}
     ~Walk()
     {
@@ -73,7 +76,7 @@ public:
 
     uint64_t run(int rootFd, unsigned threads, const std::function<void()> &whileWaiting);
 
-private:
+  private:
     void work(Worker &w, int folderBudget);
     Pending *visit(Worker &w, Pending *parent, const char *name);
     Pending *read(Worker &w, int fd);

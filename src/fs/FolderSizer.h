@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <functional>
 
-namespace vs {
+namespace vs
+{
 
-class FolderSizer {
-public:
+class FolderSizer
+{
+  public:
     // threads 0: one per core.
     explicit FolderSizer(unsigned threads = 0);
 
@@ -27,7 +29,7 @@ public:
 
     unsigned threads() const { return threads_; }
 
-private:
+  private:
     unsigned threads_;
 };
 

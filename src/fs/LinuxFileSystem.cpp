@@ -1,10 +1,10 @@
 #include "fs/LinuxFileSystem.h"
 
 #include "fs/DirectoryReader.h"
-#include "util/Errors.h"
-#include "util/Services.h"
 #include "fs/FolderSizer.h"
 #include "fs/Paths.h"
+#include "util/Errors.h"
+#include "util/Services.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,11 +16,14 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
-class LinuxFolderListing final : public FolderListing {
-public:
+class LinuxFolderListing final : public FolderListing
+{
+  public:
     explicit LinuxFolderListing(int fd) : fd_(fd) { reader_.start(fd_); }
     ~LinuxFolderListing() override { ::close(fd_); }
 
@@ -43,7 +46,7 @@ public:
         return false;
     }
 
-private:
+  private:
     int fd_;
     DirectoryReader reader_{DirectoryReader::Dots::Skip, 32 * 1024};
 };

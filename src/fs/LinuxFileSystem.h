@@ -4,10 +4,12 @@
 
 #include "util/FileSystem.h"
 
-namespace vs {
+namespace vs
+{
 
-class LinuxFileSystem final : public FileSystem {
-public:
+class LinuxFileSystem final : public FileSystem
+{
+  public:
     // threads 0: one walker thread per core.
     explicit LinuxFileSystem(unsigned threads = 0);
 
@@ -18,7 +20,7 @@ public:
     ByteCount fileSize(const QByteArray &file) override;
     QByteArray filePath(const QByteArray &file) override;
 
-private:
+  private:
     unsigned threads_;
 };
 

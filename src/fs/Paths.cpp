@@ -3,7 +3,8 @@
 #include <QFile>
 #include <QList>
 
-namespace vs {
+namespace vs
+{
 
 QByteArray WithTrailingSlash(const QByteArray &path)
 {

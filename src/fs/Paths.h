@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace vs {
+namespace vs
+{
 
 // Appends "/" unless the path already ends with it.
 QByteArray WithTrailingSlash(const QByteArray &path);

@@ -5,7 +5,8 @@
 #include <exception>
 #include <unistd.h>
 
-namespace vs {
+namespace vs
+{
 
 // One loop; it lives on the stack of the call that runs it.
 struct WorkerPool::Loop {
@@ -16,8 +17,8 @@ struct WorkerPool::Loop {
 
     const std::function<void(size_t)> &job;
     const size_t count;
-    unsigned wanted;            // helpers that may join
-    unsigned joined = 0;        // these four under the pool's mutex
+    unsigned wanted;     // helpers that may join
+    unsigned joined = 0; // these four under the pool's mutex
     unsigned inside = 0;
     std::exception_ptr failure;
     std::atomic<size_t> next{0};
@@ -143,7 +144,8 @@ void WorkerPool::run(size_t count, const std::function<void(size_t)> &job)
 }
 
 void WorkerPool::runWhileWaiting(size_t count, const std::function<void(size_t)> &job,
-                                 std::chrono::milliseconds interval, const std::function<bool()> &whileWaiting)
+                                 std::chrono::milliseconds interval,
+                                 const std::function<bool()> &whileWaiting)
 {
     if (count == 0)
         return;

@@ -21,10 +21,12 @@
 #include <thread>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
-class WorkerPool {
-public:
+class WorkerPool
+{
+  public:
     explicit WorkerPool(unsigned helpers);
     // Stops and joins the helpers (a loop must not be running).
     ~WorkerPool();
@@ -52,7 +54,7 @@ public:
     // One per core (at least one), for a loop whose caller only waits.
     static unsigned HelpersPerCore();
 
-private:
+  private:
     struct Loop;
 
     bool takeLoop(Loop &loop);

@@ -2,8 +2,10 @@
 
 #include <array>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
 // Upper half of the code page; 0 marks the unassigned 0x98.
 constexpr std::array<char16_t, 128> kUpper = {

@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace vs {
+namespace vs
+{
 
 // Byte of the code page for a character, or 0 when it has none (and for NUL).
 unsigned char Cp1251Byte(char32_t ch);

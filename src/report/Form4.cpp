@@ -10,24 +10,22 @@
 
 #include <algorithm>
 
-namespace vs {
+namespace vs
+{
 
 QString DefaultReportName(const QDate &date)
 {
     return QStringLiteral("dir_") + date.toString(QStringLiteral("MM-dd-yyyy"));
 }
 
-Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent)
-    : QDialog(parent)
-    , fields_(fields)
+Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent) : QDialog(parent), fields_(fields)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Печать"));
     setFixedSize(Px(7905), Px(4440));
     setModal(true);
 
-    static const char16_t *const kLabels[] = {u"Заголовок 1", u"Заголовок 2", u"Заголовок 3",
-                                              u"Имя файла"};
+    static const char16_t *const kLabels[] = {u"Заголовок 1", u"Заголовок 2", u"Заголовок 3", u"Имя файла"};
     static const int kLabelRects[4][4] = {
         {60, 45, 945, 195}, {60, 1155, 945, 195}, {60, 2295, 945, 195}, {90, 3570, 855, 195}};
     for (int i = 0; i < 4; ++i) {

@@ -13,7 +13,8 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace vs {
+namespace vs
+{
 
 // The main window's print fields, exchanged with the dialog.
 struct PrintFields {
@@ -27,9 +28,10 @@ struct PrintFields {
 // "dir_" and the date as MM-DD-YYYY.
 QString DefaultReportName(const QDate &date);
 
-class Form4 : public QDialog {
+class Form4 : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     // `today` fills the file name box; an invalid date means the current one.
     explicit Form4(PrintFields &fields, const QDate &today = {}, QWidget *parent = nullptr);
 
@@ -40,16 +42,16 @@ public:
     QPushButton *button(int index) const { return buttons_[index]; }
     QLineEdit *copyNameBox() const { return copyNameBox_; }
 
-public slots:
+  public slots:
     // "Печать": copies the boxes into the fields and confirms.
     void acceptHeadings();
     // "Отмена": clears the fields. Either way the dialog closes.
     void discardHeadings();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     PrintFields &fields_;
     QPlainTextEdit *headingBoxes_[3] = {};
     QLabel *captions_[4] = {};

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <cmath>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kHeadingParagraph =
@@ -53,11 +55,13 @@ qsizetype CharacterCount(const QString &text)
 void Report(const ReportOutput &output, const QString &text)
 {
     if (output.boxes)
-        output.boxes->show(output.parent, text, QStringLiteral("Печать"),
-                           MessageBoxes::Icon::Exclamation);
+        output.boxes->show(output.parent, text, QStringLiteral("Печать"), MessageBoxes::Icon::Exclamation);
 }
 
-QString Quoted(const QString &path) { return u'\u00AB' + path + u'\u00BB'; }
+QString Quoted(const QString &path)
+{
+    return u'\u00AB' + path + u'\u00BB';
+}
 
 } // namespace
 
@@ -80,10 +84,18 @@ QString EscapeHtml(const QString &text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'&': out += QStringLiteral("&amp;"); break;
-        case u'<': out += QStringLiteral("&lt;"); break;
-        case u'>': out += QStringLiteral("&gt;"); break;
-        case u'"': out += QStringLiteral("&quot;"); break;
+        case u'&':
+            out += QStringLiteral("&amp;");
+            break;
+        case u'<':
+            out += QStringLiteral("&lt;");
+            break;
+        case u'>':
+            out += QStringLiteral("&gt;");
+            break;
+        case u'"':
+            out += QStringLiteral("&quot;");
+            break;
         default:
             // A line feed in a folder name must not break the file's lines.
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
@@ -95,8 +107,8 @@ QString EscapeHtml(const QString &text)
     return out;
 }
 
-QString BuildReportTable(const ReportTable &list, const QString &heading1,
-                         const QString &heading2, const QString &heading3)
+QString BuildReportTable(const ReportTable &list, const QString &heading1, const QString &heading2,
+                         const QString &heading3)
 {
     QString s;
     s += QStringLiteral("  <TABLE CELLSPACING='0' CELLPADDING='7' border='1'>") + kCrLf;
@@ -106,15 +118,15 @@ QString BuildReportTable(const ReportTable &list, const QString &heading1,
     s += kHeadingParagraph + WithCrLf(heading1) + QStringLiteral("</p>");
     s += kHeadingParagraph + WithCrLf(heading2) + QStringLiteral("</p>");
     s += kSpacerParagraph;
-    s += kHeadingParagraph + QStringLiteral("<b>") + WithCrLf(heading3)
-         + QStringLiteral("<o:p></o:p></b></p>");
+    s += kHeadingParagraph + QStringLiteral("<b>") + WithCrLf(heading3) +
+         QStringLiteral("<o:p></o:p></b></p>");
     s += kSpacerParagraph;
     s += kHeaderCell + QStringLiteral("№п/п");
     const qsizetype printed = qsizetype(list.columns.size()) - 2;
     for (qsizetype c = 0; c < printed; ++c) {
         const ReportColumn &col = list.columns[size_t(c)];
-        s += QStringLiteral("<TD bgColor='#c0c0c0' align='center' style=width='")
-             + QString::number(PixelWidth(col.widthTwips)) + QStringLiteral("'>") + col.caption;
+        s += QStringLiteral("<TD bgColor='#c0c0c0' align='center' style=width='") +
+             QString::number(PixelWidth(col.widthTwips)) + QStringLiteral("'>") + col.caption;
     }
     s += kCrLf;
 
@@ -126,16 +138,16 @@ QString BuildReportTable(const ReportTable &list, const QString &heading1,
         QString path = EscapeHtml(row.path);
         if (CharacterCount(row.path) >= kBreakLength)
             path = BreakAtSpaces(path, QStringLiteral("<br>"));
-        s += QStringLiteral("   <TR NOWRAP><TD>") + QString::number(number) + QStringLiteral("<TD>")
-             + path + QStringLiteral("<TD>") + EscapeHtml(row.bar) + QStringLiteral("<TD>")
-             + EscapeHtml(row.size) + kCrLf;
+        s += QStringLiteral("   <TR NOWRAP><TD>") + QString::number(number) + QStringLiteral("<TD>") + path +
+             QStringLiteral("<TD>") + EscapeHtml(row.bar) + QStringLiteral("<TD>") + EscapeHtml(row.size) +
+             kCrLf;
     }
     s += QStringLiteral("  </TABLE>");
     return s;
 }
 
-QString HtmlReportText(const ReportTable &list, const QString &heading1,
-                       const QString &heading2, const QString &heading3)
+QString HtmlReportText(const ReportTable &list, const QString &heading1, const QString &heading2,
+                       const QString &heading3)
 {
     static const char *const kHead[] = {
         "<HTML>",
@@ -158,8 +170,8 @@ QString HtmlReportText(const ReportTable &list, const QString &heading1,
     s += BuildReportTable(list, heading1, heading2, heading3) + kCrLf;
     s += kCrLf;
     s += QStringLiteral("  <P><BUTTON id='prn' onclick=\"prn.style.display='none';window.print();"
-                        "prn.style.display=''\">Печать</BUTTON>")
-         + kCrLf;
+                        "prn.style.display=''\">Печать</BUTTON>") +
+         kCrLf;
     s += QStringLiteral(" </BODY>") + kCrLf;
     s += kCrLf;
     s += QStringLiteral("</HTML>") + kCrLf;
@@ -191,11 +203,10 @@ bool WriteHtmlReport(const ReportTable &list, const QString &heading1, const QSt
         const bool pathLike = copyName.contains(u'/') || copyName.contains(QChar(0));
         const FileResult r = pathLike ? FileResult{EINVAL} : WriteFileReplacing(copy, bytes);
         if (!r) {
-            const QString reason = pathLike
-                ? QStringLiteral("Имя файла не может содержать знак \"/\".")
-                : FileErrorReason(r.error);
-            Report(output, QStringLiteral("Не удалось сохранить копию отчета %1.\n%2")
-                               .arg(Quoted(copy), reason));
+            const QString reason = pathLike ? QStringLiteral("Имя файла не может содержать знак \"/\".")
+                                            : FileErrorReason(r.error);
+            Report(output,
+                   QStringLiteral("Не удалось сохранить копию отчета %1.\n%2").arg(Quoted(copy), reason));
             return false;
         }
     }

@@ -16,7 +16,8 @@
 
 class QWidget;
 
-namespace vs {
+namespace vs
+{
 
 class MessageBoxes;
 
@@ -33,12 +34,12 @@ QString EscapeHtml(const QString &text);
 // Lines 14 to the "  </TABLE>" line of the page, joined by CR LF, without the
 // last line end: the table line, the header line with the headings, and one
 // line per ticked row with its running number.
-QString BuildReportTable(const ReportTable &list, const QString &heading1,
-                         const QString &heading2, const QString &heading3);
+QString BuildReportTable(const ReportTable &list, const QString &heading1, const QString &heading2,
+                         const QString &heading3);
 
 // The whole page as text, every line ended by CR LF.
-QString HtmlReportText(const ReportTable &list, const QString &heading1,
-                       const QString &heading2, const QString &heading3);
+QString HtmlReportText(const ReportTable &list, const QString &heading1, const QString &heading2,
+                       const QString &heading3);
 
 // Opens a written report for viewing and printing.
 using PreviewOpener = std::function<void(const QString &path, QWidget *parent)>;
@@ -58,7 +59,6 @@ struct ReportOutput {
 // the reason, and ends the report: no preview of a file not fully written.
 // Returns whether the report was written and handed to the preview.
 bool WriteHtmlReport(const ReportTable &list, const QString &heading1, const QString &heading2,
-                     const QString &heading3, const QString &copyName,
-                     const ReportOutput &output = {});
+                     const QString &heading3, const QString &copyName, const ReportOutput &output = {});
 
 } // namespace vs

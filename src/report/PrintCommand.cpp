@@ -5,10 +5,11 @@
 
 #include <QTreeWidget>
 
-namespace vs {
+namespace vs
+{
 
 void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
-               const PrintServices &services)
+                 const PrintServices &services)
 {
     fields = PrintFields{};
     {
@@ -27,15 +28,13 @@ void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *pa
         output.place = *services.place;
     // The writer below has no windows: the real box and preview come from here.
     output.boxes = services.boxes ? services.boxes : &DefaultMessageBoxes();
-    output.openPreview =
-        services.openPreview ? services.openPreview : PreviewOpener(OpenReportPreview);
+    output.openPreview = services.openPreview ? services.openPreview : PreviewOpener(OpenReportPreview);
     output.parent = parent;
-    WriteHtmlReport(list(), fields.heading1, fields.heading2, fields.heading3, fields.copyName,
-                    output);
+    WriteHtmlReport(list(), fields.heading1, fields.heading2, fields.heading3, fields.copyName, output);
 }
 
-void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &fields,
-                  QWidget *parent, const PrintServices &services)
+void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &fields, QWidget *parent,
+                  const PrintServices &services)
 {
     if (scanRunning || list().rows.empty()) {
         MessageBoxes &boxes = services.boxes ? *services.boxes : DefaultMessageBoxes();
@@ -47,12 +46,12 @@ void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &
 }
 
 void PrintCommand(bool scanRunning, const QTreeWidget &list,
-                  const std::function<float(int column)> &widthTwips, PrintFields &fields,
-                  QWidget *parent, const PrintServices &services)
+                  const std::function<float(int column)> &widthTwips, PrintFields &fields, QWidget *parent,
+                  const PrintServices &services)
 {
     PrintCommand(
-        scanRunning, [&list, &widthTwips] { return ReportTableFromList(list, widthTwips); }, fields,
-        parent, services);
+        scanRunning, [&list, &widthTwips] { return ReportTableFromList(list, widthTwips); }, fields, parent,
+        services);
 }
 
 } // namespace vs

@@ -14,7 +14,8 @@
 class QTreeWidget;
 class QWidget;
 
-namespace vs {
+namespace vs
+{
 
 class MessageBoxes;
 
@@ -35,16 +36,16 @@ struct PrintServices {
 // Clears the fields, runs the dialog, trims the copy name and, when the dialog
 // was confirmed, writes the report.
 void PrintReport(const ReportTableSource &list, PrintFields &fields, QWidget *parent,
-               const PrintServices &services = {});
+                 const PrintServices &services = {});
 
 // "Нет данных для печати!" while a scan runs or when the list has no rows;
 // otherwise PrintReport.
-void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &fields,
-                  QWidget *parent, const PrintServices &services = {});
+void PrintCommand(bool scanRunning, const ReportTableSource &list, PrintFields &fields, QWidget *parent,
+                  const PrintServices &services = {});
 
 // The same for a list view read by ReportTableFromList.
 void PrintCommand(bool scanRunning, const QTreeWidget &list,
-                  const std::function<float(int column)> &widthTwips, PrintFields &fields,
-                  QWidget *parent, const PrintServices &services = {});
+                  const std::function<float(int column)> &widthTwips, PrintFields &fields, QWidget *parent,
+                  const PrintServices &services = {});
 
 } // namespace vs

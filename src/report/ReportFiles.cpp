@@ -13,7 +13,8 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace vs {
+namespace vs
+{
 
 ReportPlace DefaultReportPlace()
 {
@@ -61,8 +62,8 @@ FileResult WriteFileReplacing(const QString &path, const QByteArray &bytes)
         // A short name of its own, so that a target name near the length
         // limit still gets a temporary file.
         const qsizetype slash = target.lastIndexOf('/');
-        temp = target.left(slash + 1) + ".volumescope-"
-               + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        temp = target.left(slash + 1) + ".volumescope-" +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return {errno};
@@ -97,18 +98,29 @@ QString FileErrorReason(int error)
 {
     switch (error) {
     case EACCES:
-    case EPERM: return QStringLiteral("Нет прав на запись в эту папку.");
-    case EROFS: return QStringLiteral("Файловая система доступна только для чтения.");
-    case ENOSPC: return QStringLiteral("На диске нет свободного места.");
-    case EDQUOT: return QStringLiteral("Превышена дисковая квота.");
-    case ENAMETOOLONG: return QStringLiteral("Слишком длинное имя файла.");
-    case EISDIR: return QStringLiteral("С этим именем уже есть папка.");
-    case ENOENT: return QStringLiteral("Папка не найдена.");
+    case EPERM:
+        return QStringLiteral("Нет прав на запись в эту папку.");
+    case EROFS:
+        return QStringLiteral("Файловая система доступна только для чтения.");
+    case ENOSPC:
+        return QStringLiteral("На диске нет свободного места.");
+    case EDQUOT:
+        return QStringLiteral("Превышена дисковая квота.");
+    case ENAMETOOLONG:
+        return QStringLiteral("Слишком длинное имя файла.");
+    case EISDIR:
+        return QStringLiteral("С этим именем уже есть папка.");
+    case ENOENT:
+        return QStringLiteral("Папка не найдена.");
     case ENOTDIR:
-    case EEXIST: return QStringLiteral("Часть пути занята файлом, а не папкой.");
-    case EIO: return QStringLiteral("Ошибка ввода-вывода на устройстве.");
-    case EINVAL: return QStringLiteral("Недопустимое имя файла.");
-    default: break;
+    case EEXIST:
+        return QStringLiteral("Часть пути занята файлом, а не папкой.");
+    case EIO:
+        return QStringLiteral("Ошибка ввода-вывода на устройстве.");
+    case EINVAL:
+        return QStringLiteral("Недопустимое имя файла.");
+    default:
+        break;
     }
     const VsError e = ErrorFromErrno(error, true);
     return e.description + QLatin1Char('.');

@@ -11,10 +11,17 @@
 #include <QString>
 #include <functional>
 
-namespace vs {
+namespace vs
+{
 
-inline QString PreviewFileName() { return QStringLiteral("temp.hta"); }
-inline QString CopySuffix() { return QStringLiteral(".htm"); }
+inline QString PreviewFileName()
+{
+    return QStringLiteral("temp.hta");
+}
+inline QString CopySuffix()
+{
+    return QStringLiteral(".htm");
+}
 
 struct ReportPlace {
     QString programFolder;

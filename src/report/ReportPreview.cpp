@@ -14,14 +14,16 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace vs {
-namespace {
+namespace vs
+{
+namespace
+{
 
 const QRegularExpression &ButtonElement()
 {
     static const QRegularExpression re(QStringLiteral("<BUTTON\\b[^>]*>(.*?)</BUTTON>"),
-                                       QRegularExpression::CaseInsensitiveOption
-                                           | QRegularExpression::DotMatchesEverythingOption);
+                                       QRegularExpression::CaseInsensitiveOption |
+                                           QRegularExpression::DotMatchesEverythingOption);
     return re;
 }
 
@@ -41,8 +43,7 @@ QString PaperHtml(const QString &page)
     return html;
 }
 
-ReportPreview::ReportPreview(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+ReportPreview::ReportPreview(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(QStringLiteral("Предварительный просмотр"));

@@ -14,7 +14,8 @@ class QTextBrowser;
 class QTextDocument;
 class QPrinter;
 
-namespace vs {
+namespace vs
+{
 
 // The page as the preview shows it: the button element turned into a link
 // to "print:", the headings' paragraphs placed before the table.
@@ -22,9 +23,10 @@ QString PreviewHtml(const QString &page);
 // The page as it goes on paper: the same without the button.
 QString PaperHtml(const QString &page);
 
-class ReportPreview : public QWidget {
+class ReportPreview : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit ReportPreview(QWidget *parent = nullptr);
 
     // Reads and shows the report file; false when it cannot be read.
@@ -36,11 +38,11 @@ public:
     // Prints without asking (for tests and scripted use).
     bool printToPdf(const QString &pdfPath) const;
 
-public slots:
+  public slots:
     // The platform's print dialog, then the page on the chosen printer.
     void print();
 
-private:
+  private:
     void printOn(QPrinter &printer) const;
 
     QTextBrowser *pageView_ = nullptr;

@@ -7,7 +7,8 @@
 #include <QString>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 struct ReportColumn {
     QString caption;
@@ -17,9 +18,9 @@ struct ReportColumn {
 struct ReportRow {
     bool parent = false; // the row leading to the parent folder: never printed
     bool ticked = false;
-    QString path;        // first column, as the list shows it
-    QString bar;         // second column
-    QString size;        // third column
+    QString path; // first column, as the list shows it
+    QString bar;  // second column
+    QString size; // third column
 };
 
 struct ReportTable {

@@ -4,10 +4,10 @@
 
 #include <QTreeWidget>
 
-namespace vs {
+namespace vs
+{
 
-ReportTable ReportTableFromList(const QTreeWidget &list,
-                                const std::function<float(int column)> &widthTwips)
+ReportTable ReportTableFromList(const QTreeWidget &list, const std::function<float(int column)> &widthTwips)
 {
     ReportTable table;
     const QTreeWidgetItem *header = list.headerItem();

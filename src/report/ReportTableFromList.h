@@ -7,7 +7,8 @@
 
 class QTreeWidget;
 
-namespace vs {
+namespace vs
+{
 
 // Reads a list view generically: header captions, the rows' check boxes and
 // texts of the first three columns, the first row being the parent row.

@@ -8,9 +8,11 @@
 #include <limits>
 #include <new>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 QString ScanErrorText(const VsError &e)
 {
@@ -31,16 +33,9 @@ QString ErrorTitle(const VsError &e)
 
 FolderScan::FolderScan(Widgets widgets, FolderChooser &folderList, const WindowServices &services,
                        QWidget *window)
-    : QObject(window),
-      scanButton_(widgets.scanButton),
-      progressBar_(widgets.progressBar),
-      countLabel_(widgets.countLabel),
-      resultList_(widgets.resultList),
-      autoViewCheck_(widgets.autoViewCheck),
-      folderList_(folderList),
-      fs_(services.fs),
-      yield_(services.yield),
-      boxes_(services.boxes),
+    : QObject(window), scanButton_(widgets.scanButton), progressBar_(widgets.progressBar),
+      countLabel_(widgets.countLabel), resultList_(widgets.resultList), autoViewCheck_(widgets.autoViewCheck),
+      folderList_(folderList), fs_(services.fs), yield_(services.yield), boxes_(services.boxes),
       window_(window)
 {
     if (resultList_ && countLabel_)
@@ -221,8 +216,8 @@ void FolderScan::drillDown()
         const QString text = resultList_->rowText(row, 1);
         if (countLabel_)
             countLabel_->setText(QStringLiteral("Кол-во: ") + QString::number(resultList_->rowCount()) +
-                             QLatin1Char('/') + QString::number(row + 1) + QStringLiteral("  <") + text +
-                             QLatin1Char('>'));
+                                 QLatin1Char('/') + QString::number(row + 1) + QStringLiteral("  <") + text +
+                                 QLatin1Char('>'));
         openAndScan(resultList_->rowPath(row));
         return;
     }
@@ -244,8 +239,8 @@ void FolderScan::openAndScan(const QByteArray &folder)
             showListingError(e);
             return;
         }
-        boxes_.show(window_, QStringLiteral("Нет доступа к выбранной папке!"), QStringLiteral("Доступ запрещен"),
-                    MessageBoxes::Icon::Exclamation);
+        boxes_.show(window_, QStringLiteral("Нет доступа к выбранной папке!"),
+                    QStringLiteral("Доступ запрещен"), MessageBoxes::Icon::Exclamation);
     }
     folderList_.setToolTipText(DisplayPath(folderList_.openFolder()));
     if (!autoScanOn())

@@ -7,12 +7,12 @@
 // over wherever it happens; any other failure is shown and ends the scan.
 #pragma once
 
-#include "widgets/FolderChooser.h"
 #include "ResultList.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/LongOperation.h"
 #include "util/Services.h"
+#include "widgets/FolderChooser.h"
 #include "widgets/WindowServices.h"
 
 #include <QObject>
@@ -24,11 +24,13 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace vs {
+namespace vs
+{
 
-class FolderScan : public QObject {
+class FolderScan : public QObject
+{
     Q_OBJECT
-public:
+  public:
     // The main window's controls the scan writes to; its design names in
     // brackets.
     struct Widgets {
@@ -67,13 +69,13 @@ public:
     // than paths holds) keeps what is filled (shown unless 70).
     void listSubfolders(const QByteArray &folder, std::vector<QByteArray> &paths);
 
-signals:
+  signals:
     void scanStarted();
     void scanFinished();
     // A close arrived during the scan that has just ended: close now.
     void closeDue();
 
-private:
+  private:
     void scanHighlightedFolder();
     // True when the failure is permission denied and the step is simply
     // skipped; otherwise shows the scan's message and returns false.

@@ -1,10 +1,10 @@
 #include "ResultList.h"
 
 #include "SizeBar.h"
+#include "fs/Paths.h"
 #include "util/FileSystem.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
-#include "fs/Paths.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,9 +12,11 @@
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 constexpr int kSizeKeyColumn = 3; // 0-based view columns
 constexpr int kPathKeyColumn = 4;
@@ -25,11 +27,12 @@ constexpr int kAscendingPicture = 9;
 
 // The bar is cut at the column's edge like a ruler; an ellipsis after it
 // would read as part of the bar.
-class BarDelegate : public QStyledItemDelegate {
-public:
+class BarDelegate : public QStyledItemDelegate
+{
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
+  protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
@@ -40,8 +43,9 @@ protected:
 // A row that sorts by the bytes of its hidden keys, not by their shown text:
 // paths need not be valid UTF-8, and the parent row's pinning key 0xFF must
 // come after every digit and every path byte.
-class ResultItem : public QTreeWidgetItem {
-public:
+class ResultItem : public QTreeWidgetItem
+{
+  public:
     ResultItem() : QTreeWidgetItem(UserType) {}
 
     void setKeys(const QByteArray &sizeKey, const QByteArray &pathKey, const QString &pathText)
@@ -62,7 +66,7 @@ public:
         return QTreeWidgetItem::operator<(other);
     }
 
-private:
+  private:
     QByteArray sizeKey_;
     QByteArray pathKey_;
 };
@@ -316,13 +320,13 @@ void ResultList::showSelectionText()
     const int row = selectedRowIndex();
     QString text = CountPrefix() + QString::number(rowCount() - 1);
     if (row >= 0)
-        text += QLatin1Char('/') + QString::number(row) + QStringLiteral(" - '") + topLevelItem(row)->text(0) +
-                QLatin1Char('\'');
+        text += QLatin1Char('/') + QString::number(row) + QStringLiteral(" - '") +
+                topLevelItem(row)->text(0) + QLatin1Char('\'');
     setCountText(text);
 }
 
 QItemSelectionModel::SelectionFlags ResultList::selectionCommand(const QModelIndex &index,
-                                                             const QEvent *event) const
+                                                                 const QEvent *event) const
 {
     // A click beside the rows keeps the selected row: the drill-down, the
     // open command and the selection text always have one to work on.

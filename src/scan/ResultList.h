@@ -15,7 +15,8 @@
 
 class QLabel;
 
-namespace vs {
+namespace vs
+{
 
 struct FolderRow {
     QByteArray path;
@@ -27,9 +28,10 @@ struct FolderRow {
 // "" gives "".
 QByteArray ParentFolder(const QByteArray &path);
 
-class ResultList : public QTreeWidget {
+class ResultList : public QTreeWidget
+{
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumns = 5;
 
     explicit ResultList(QWidget *parent = nullptr);
@@ -74,18 +76,18 @@ public:
     // The text written into Label1 when a mouse button is released.
     void showSelectionText();
 
-signals:
+  signals:
     void drillDownRequested();
     void contextMenuRequested(const QPoint &globalPos);
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
 
-private:
+  private:
     void setCountText(const QString &text);
 
     QLabel *countLabel_ = nullptr;

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace vs {
+namespace vs
+{
 
 int BarLength(ByteCount size, ByteCount maxSize)
 {

@@ -8,7 +8,8 @@
 
 #include <QByteArray>
 
-namespace vs {
+namespace vs
+{
 
 constexpr int kFullBar = 70;
 

@@ -5,7 +5,8 @@
 #include <QLocale>
 #include <cmath>
 
-namespace vs {
+namespace vs
+{
 
 ByteCount ByteCount::fromBytes(uint64_t bytes)
 {

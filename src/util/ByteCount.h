@@ -7,10 +7,12 @@
 #include <QString>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
-class ByteCount {
-public:
+class ByteCount
+{
+  public:
     static constexpr int64_t kMaxBytes = 922337203685477LL;
 
     constexpr ByteCount() = default;
@@ -27,7 +29,7 @@ public:
     friend constexpr bool operator==(ByteCount a, ByteCount b) { return a.bytes_ == b.bytes_; }
     friend constexpr auto operator<=>(ByteCount a, ByteCount b) { return a.bytes_ <=> b.bytes_; }
 
-private:
+  private:
     int64_t bytes_ = 0;
 };
 

@@ -7,7 +7,8 @@
 #include <QString>
 #include <exception>
 
-namespace vs {
+namespace vs
+{
 
 struct VsError : std::exception {
     int number = 0;

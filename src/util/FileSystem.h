@@ -8,19 +8,22 @@
 #include <QByteArray>
 #include <memory>
 
-namespace vs {
+namespace vs
+{
 
 // The immediate subfolders of one folder, one bare name at a time, in the
 // order the file system delivers them. Symbolic links are not subfolders.
-class FolderListing {
-public:
+class FolderListing
+{
+  public:
     virtual ~FolderListing() = default;
     // False at the end; throws VsError when reading the folder fails midway.
     virtual bool next(QByteArray &name) = 0;
 };
 
-class FileSystem {
-public:
+class FileSystem
+{
+  public:
     virtual ~FileSystem() = default;
     // Throws VsError when the path does not name a folder that can be opened.
     virtual std::unique_ptr<FolderListing> subFolders(const QByteArray &folder) = 0;

@@ -6,10 +6,12 @@
 // find there.
 #pragma once
 
-namespace vs {
+namespace vs
+{
 
-class LongOperation {
-public:
+class LongOperation
+{
+  public:
     bool running() const { return depth_ > 0; }
     bool stopRequested() const { return stopRequested_; }
     bool closePending() const { return closePending_; }
@@ -56,7 +58,7 @@ public:
         return close;
     }
 
-private:
+  private:
     int depth_ = 0;
     bool stopRequested_ = false;
     bool closePending_ = false;

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
-namespace vs {
+namespace vs
+{
 
 void EventLoopYield::yield()
 {
@@ -24,8 +25,8 @@ bool OnInterfaceThread()
 
 void LetPaintsThrough(int maxMilliseconds)
 {
-    constexpr auto kPaintsOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
-                                 | QEventLoop::X11ExcludeTimers;
+    constexpr auto kPaintsOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
+                                 QEventLoop::X11ExcludeTimers;
     if (maxMilliseconds > 0)
         QCoreApplication::processEvents(kPaintsOnly, maxMilliseconds);
     else

@@ -8,26 +8,30 @@
 
 class QWidget;
 
-namespace vs {
+namespace vs
+{
 
-class Shell {
-public:
+class Shell
+{
+  public:
     virtual ~Shell() = default;
     // Opens a file or folder with the desktop's program for it. The result is
     // not awaited and not examined.
     virtual void open(const QByteArray &path, QWidget *owner) = 0;
 };
 
-class MessageBoxes {
-public:
+class MessageBoxes
+{
+  public:
     enum class Icon { Information, Exclamation, Critical, Question };
     virtual ~MessageBoxes() = default;
     // A modal box with one OK button.
     virtual void show(QWidget *parent, const QString &text, const QString &title, Icon icon) = 0;
 };
 
-class EventYield {
-public:
+class EventYield
+{
+  public:
     virtual ~EventYield() = default;
     // Lets pending window events (paint, clicks, keys) run, then returns.
     virtual void yield() = 0;
@@ -35,8 +39,9 @@ public:
 
 // The real yield: QCoreApplication::processEvents(). The real shell and
 // message boxes need widgets and live in widgets/DesktopServices.h.
-class EventLoopYield final : public EventYield {
-public:
+class EventLoopYield final : public EventYield
+{
+  public:
     void yield() override;
 };
 

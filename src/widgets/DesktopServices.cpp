@@ -3,7 +3,8 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 
-namespace vs {
+namespace vs
+{
 
 QUrl FileUrlFromPath(const QByteArray &path)
 {
@@ -11,7 +12,8 @@ QUrl FileUrlFromPath(const QByteArray &path)
         return QUrl();
     // An absolute path gets an empty authority ("file:///..."), so a path that
     // starts with "//" stays a path and is not read as a host name.
-    const QByteArray prefix = path.startsWith('/') ? QByteArrayLiteral("file://") : QByteArrayLiteral("file:");
+    const QByteArray prefix =
+        path.startsWith('/') ? QByteArrayLiteral("file://") : QByteArrayLiteral("file:");
     return QUrl::fromEncoded(prefix + path.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
@@ -24,10 +26,18 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, const QString &t
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
     switch (icon) {
-    case Icon::Information: qicon = QMessageBox::Information; break;
-    case Icon::Exclamation: qicon = QMessageBox::Warning; break;
-    case Icon::Critical: qicon = QMessageBox::Critical; break;
-    case Icon::Question: qicon = QMessageBox::Question; break;
+    case Icon::Information:
+        qicon = QMessageBox::Information;
+        break;
+    case Icon::Exclamation:
+        qicon = QMessageBox::Warning;
+        break;
+    case Icon::Critical:
+        qicon = QMessageBox::Critical;
+        break;
+    case Icon::Question:
+        qicon = QMessageBox::Question;
+        break;
     }
     QMessageBox box(qicon, title, text, QMessageBox::Ok, parent);
     box.exec();

@@ -6,20 +6,23 @@
 
 #include <QUrl>
 
-namespace vs {
+namespace vs
+{
 
 // The file URL of a path taken as bytes: every byte outside the unreserved
 // set is percent-encoded, "/" kept, so a name that is not valid UTF-8 reaches
 // the desktop as the same bytes instead of as U+FFFD characters.
 QUrl FileUrlFromPath(const QByteArray &path);
 
-class DesktopShell final : public Shell {
-public:
+class DesktopShell final : public Shell
+{
+  public:
     void open(const QByteArray &path, QWidget *owner) override;
 };
 
-class QtMessageBoxes final : public MessageBoxes {
-public:
+class QtMessageBoxes final : public MessageBoxes
+{
+  public:
     void show(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
 };
 

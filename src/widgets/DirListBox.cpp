@@ -1,29 +1,31 @@
 #include "widgets/DirListBox.h"
 
+#include "fs/Paths.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
 #include "widgets/Twips.h"
-#include "fs/Paths.h"
 
 #include <QCollator>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
 
 // Shifts each entry right by its depth, so the list reads like a tree.
-class IndentDelegate : public QStyledItemDelegate {
-public:
+class IndentDelegate : public QStyledItemDelegate
+{
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyleOptionViewItem o = option;
         o.rect.adjust(indent(index), 0, 0, 0);
@@ -36,7 +38,7 @@ public:
         return s;
     }
 
-private:
+  private:
     static int indent(const QModelIndex &index)
     {
         return index.data(kDepthRole).toInt() * DirListBox::kIndentPixels;
@@ -185,8 +187,7 @@ void DirListBox::openEntry(int row)
             boxes_.show(window(), QStringLiteral("Нет доступа к выбранной папке!"),
                         QStringLiteral("Доступ запрещен"), MessageBoxes::Icon::Exclamation);
         } else {
-            boxes_.show(window(),
-                        QString::number(e.number) + u'\n' + e.description + u'\n' + e.source,
+            boxes_.show(window(), QString::number(e.number) + u'\n' + e.description + u'\n' + e.source,
                         QStringLiteral("Ошибка") + QString::number(e.number),
                         MessageBoxes::Icon::Exclamation);
         }

@@ -11,14 +11,16 @@
 #include <QByteArray>
 #include <QListWidget>
 
-namespace vs {
+namespace vs
+{
 
 class FileSystem;
 class MessageBoxes;
 
-class DirListBox : public QListWidget, public FolderChooser {
+class DirListBox : public QListWidget, public FolderChooser
+{
     Q_OBJECT
-public:
+  public:
     // `boxes` reports a folder the user tried to open but could not.
     DirListBox(FileSystem &fs, MessageBoxes &boxes, QWidget *parent = nullptr);
 
@@ -39,16 +41,16 @@ public:
 
     static constexpr int kIndentPixels = 12;
 
-signals:
+  signals:
     // The open folder changed.
     void changed();
     // An entry was highlighted without being opened.
     void highlighted(const QByteArray &path);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void openEntry(int row);
     void showHighlightedFolder(int row);
 

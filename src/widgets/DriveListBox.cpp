@@ -3,17 +3,23 @@
 #include <QDir>
 #include <QFile>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 QStyle::StandardPixmap driveIcon(int platformType)
 {
     switch (platformType) {
-    case 2: return QStyle::SP_DriveFDIcon;
-    case 4: return QStyle::SP_DriveNetIcon;
-    case 5: return QStyle::SP_DriveCDIcon;
-    default: return QStyle::SP_DriveHDIcon;
+    case 2:
+        return QStyle::SP_DriveFDIcon;
+    case 4:
+        return QStyle::SP_DriveNetIcon;
+    case 5:
+        return QStyle::SP_DriveCDIcon;
+    default:
+        return QStyle::SP_DriveHDIcon;
     }
 }
 
@@ -25,8 +31,8 @@ int MountIndexForPath(const std::vector<QByteArray> &mountPoints, const QByteArr
     qsizetype bestLength = -1;
     for (size_t i = 0; i < mountPoints.size(); ++i) {
         const QByteArray &m = mountPoints[i];
-        const bool holds = m == "/" ? path.startsWith('/')
-                                    : (path == m || (path.startsWith(m) && path.at(m.size()) == '/'));
+        const bool holds =
+            m == "/" ? path.startsWith('/') : (path == m || (path.startsWith(m) && path.at(m.size()) == '/'));
         if (holds && m.size() > bestLength) {
             best = int(i);
             bestLength = m.size();

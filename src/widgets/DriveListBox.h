@@ -8,11 +8,13 @@
 #include <QComboBox>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
-class DriveListBox : public QComboBox {
+class DriveListBox : public QComboBox
+{
     Q_OBJECT
-public:
+  public:
     explicit DriveListBox(MountTable &mounts, QWidget *parent = nullptr);
 
     // Reads the mount table again; keeps the chosen drive when it is still
@@ -30,14 +32,14 @@ public:
     // without raising the drive change.
     void chooseDriveFor(const QByteArray &path);
 
-signals:
+  signals:
     // The entries were read again; positions may have moved.
     void listRefreshed();
 
-protected:
+  protected:
     void showPopup() override;
 
-private:
+  private:
     MountTable &mounts_;
     std::vector<DriveEntry> drives_;
 };

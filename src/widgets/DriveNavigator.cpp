@@ -1,18 +1,19 @@
 #include "widgets/DriveNavigator.h"
 
-#include "widgets/DirListBox.h"
-#include "widgets/DriveListBox.h"
+#include "fs/Paths.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
-#include "fs/Paths.h"
+#include "widgets/DirListBox.h"
+#include "widgets/DriveListBox.h"
 
-namespace vs {
+namespace vs
+{
 
 DriveNavigator::DriveNavigator(DriveListBox &driveList, DirListBox &folderList, MountTable &mounts,
                                MessageBoxes &boxes, QWidget *window)
-    : QObject(window), driveList_(driveList), folderList_(folderList), mounts_(mounts),
-      boxes_(boxes), window_(window)
+    : QObject(window), driveList_(driveList), folderList_(folderList), mounts_(mounts), boxes_(boxes),
+      window_(window)
 {
     resetLastDriveIndex();
     rememberOpenFolder();

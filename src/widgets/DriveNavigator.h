@@ -9,18 +9,20 @@
 #include <cstdint>
 #include <map>
 
-namespace vs {
+namespace vs
+{
 
 class DirListBox;
 class DriveListBox;
 class MessageBoxes;
 class MountTable;
 
-class DriveNavigator : public QObject {
+class DriveNavigator : public QObject
+{
     Q_OBJECT
-public:
-    DriveNavigator(DriveListBox &driveList, DirListBox &folderList, MountTable &mounts,
-                   MessageBoxes &boxes, QWidget *window);
+  public:
+    DriveNavigator(DriveListBox &driveList, DirListBox &folderList, MountTable &mounts, MessageBoxes &boxes,
+                   QWidget *window);
 
     // Position of the last drive that could be opened.
     int16_t lastDriveIndex() const { return lastDriveIndex_; }
@@ -31,7 +33,7 @@ public:
     // The drive change: runs when the user chooses the drive at `index`.
     void chooseDrive(int index);
 
-private:
+  private:
     void rememberOpenFolder();
     void setLastDrive(int index);
 

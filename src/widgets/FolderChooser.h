@@ -4,10 +4,12 @@
 
 #include <QByteArray>
 
-namespace vs {
+namespace vs
+{
 
-class FolderChooser {
-public:
+class FolderChooser
+{
+  public:
     virtual ~FolderChooser() = default;
     // The open folder.
     virtual QByteArray openFolder() const = 0;

@@ -6,7 +6,8 @@
 #include <QPainterPath>
 #include <array>
 
-namespace vs {
+namespace vs
+{
 
 uint32_t BandColorBgr(int band)
 {
@@ -22,7 +23,8 @@ QColor BandColor(int band)
     return BgrColor(BandColorBgr(band));
 }
 
-namespace {
+namespace
+{
 
 void drawBand(QPainter &p, int band)
 {

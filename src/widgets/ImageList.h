@@ -9,7 +9,8 @@
 #include <QPixmap>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
 constexpr int kImageListCount = 15;
 // Colour of band 1..7 as a 0x00BBGGRR value.
@@ -17,6 +18,9 @@ uint32_t BandColorBgr(int band);
 QColor BandColor(int band);
 // Picture 1..15; drawn once and cached.
 QPixmap ImageList1(int index);
-inline QIcon ImageList1Icon(int index) { return QIcon(ImageList1(index)); }
+inline QIcon ImageList1Icon(int index)
+{
+    return QIcon(ImageList1(index));
+}
 
 } // namespace vs

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
 constexpr double kTwipsPerPixel = 15.0;
 
@@ -16,7 +17,10 @@ inline int Px(double twips)
 {
     return static_cast<int>(std::nearbyint(twips / kTwipsPerPixel));
 }
-inline double Tw(int pixels) { return pixels * kTwipsPerPixel; }
+inline double Tw(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
 inline QRect TwRect(double left, double top, double width, double height)
 {
     return QRect(Px(left), Px(top), Px(width), Px(height));

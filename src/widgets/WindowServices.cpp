@@ -4,7 +4,8 @@
 #include "fs/LinuxFileSystem.h"
 #include "widgets/DesktopServices.h"
 
-namespace vs {
+namespace vs
+{
 
 WindowServices DefaultWindowServices()
 {

@@ -3,7 +3,8 @@
 // dialog, a clock, the print dialogs) takes them beside this struct.
 #pragma once
 
-namespace vs {
+namespace vs
+{
 
 class EventYield;
 class FileSystem;

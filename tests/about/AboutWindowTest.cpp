@@ -1,10 +1,10 @@
-#include "about/ProgramIcon.h"
 #include "about/ColourLegend.h"
+#include "about/ProgramIcon.h"
 #include "about/SeparatorLine.h"
 #include "about/frmAbout.h"
+#include "support/QuitWatch.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
-#include "support/QuitWatch.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,13 +16,15 @@
 
 using vs::frmAbout;
 
-namespace {
+namespace
+{
 
 // Opens About windows as the program does (one at a time is ProgramWindows'
 // business, tested in tests/app) and deletes any left open by a failed test
 // so the next one starts clean.
-class AboutWindow : public ::testing::Test {
-protected:
+class AboutWindow : public ::testing::Test
+{
+  protected:
     void TearDown() override
     {
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -113,8 +115,8 @@ TEST_F(AboutWindow, EveryTextIsExact)
 
     const QChar dash(0x2013);
     EXPECT_EQ(textOf(w, "Label3_0"), QStringLiteral("F1 ") + dash + QStringLiteral(" О программе"));
-    EXPECT_EQ(textOf(w, "Label3_1"), QStringLiteral("F2 ") + dash
-                                         + QStringLiteral(" Печать. Формирование документа на печать."));
+    EXPECT_EQ(textOf(w, "Label3_1"),
+              QStringLiteral("F2 ") + dash + QStringLiteral(" Печать. Формирование документа на печать."));
     EXPECT_EQ(textOf(w, "Label3_2"),
               QStringLiteral("F3 ") + dash + QStringLiteral(" Открыть каталог по выбранной папке."));
     EXPECT_EQ(textOf(w, "Label3_5"),
@@ -140,13 +142,12 @@ TEST_F(AboutWindow, ControlsStandAtTheirRectangles)
         const char *name;
         QRect rect;
     };
-    const Box labels[] = {
-        {"lblTitle", QRect(83, 16, 49, 13)},   {"Label1", QRect(12, 198, 28, 13)},
-        {"Label4", QRect(12, 212, 30, 13)},    {"Label2", QRect(13, 231, 111, 13)},
-        {"Label3_0", QRect(153, 239, 91, 13)}, {"Label3_1", QRect(153, 257, 256, 13)},
-        {"Label3_2", QRect(153, 275, 220, 13)}, {"Label3_5", QRect(153, 292, 161, 13)},
-        {"Label3_3", QRect(153, 310, 131, 13)}, {"Label3_4", QRect(153, 328, 102, 13)},
-        {"lblVersion", QRect(83, 42, 0, 0)}};
+    const Box labels[] = {{"lblTitle", QRect(83, 16, 49, 13)},    {"Label1", QRect(12, 198, 28, 13)},
+                          {"Label4", QRect(12, 212, 30, 13)},     {"Label2", QRect(13, 231, 111, 13)},
+                          {"Label3_0", QRect(153, 239, 91, 13)},  {"Label3_1", QRect(153, 257, 256, 13)},
+                          {"Label3_2", QRect(153, 275, 220, 13)}, {"Label3_5", QRect(153, 292, 161, 13)},
+                          {"Label3_3", QRect(153, 310, 131, 13)}, {"Label3_4", QRect(153, 328, 102, 13)},
+                          {"lblVersion", QRect(83, 42, 0, 0)}};
     for (const Box &box : labels) {
         auto *label = w->findChild<QLabel *>(QString::fromLatin1(box.name));
         ASSERT_NE(label, nullptr) << box.name;
@@ -266,7 +267,6 @@ TEST_F(AboutWindow, EnterAndEscapeCloseAndDestroyTheWindow)
     flushDeletes();
     EXPECT_TRUE(w.isNull());
 }
-
 
 TEST_F(AboutWindow, AnOpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowCloses)
 {

@@ -5,7 +5,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QByteArray readHelp()
 {
@@ -30,14 +31,14 @@ TEST(HelpFile, IsACompiledHelpFileBesideTheExecutable)
     const QByteArray chm = readHelp();
     ASSERT_GE(chm.size(), 0x60) << "help.chm missing or truncated next to the executable";
     EXPECT_EQ(chm.left(4), QByteArrayLiteral("ITSF"));
-    EXPECT_EQ(le32(chm, 4), 3u);     // format version
-    EXPECT_EQ(le32(chm, 8), 0x60u);  // header length of version 3
+    EXPECT_EQ(le32(chm, 4), 3u);      // format version
+    EXPECT_EQ(le32(chm, 8), 0x60u);   // header length of version 3
     EXPECT_EQ(le32(chm, 20), 0x419u); // Russian
     // The directory chunk that follows names every page.
     EXPECT_TRUE(chm.contains("ITSP"));
-    for (const char *page : {"/index.html", "/main.html", "/scan.html", "/keys.html", "/drives.html",
-                             "/dupes.html", "/report.html", "/about.html", "/linux.html", "/help.hhc",
-                             "/help.hhk", "/#SYSTEM"})
+    for (const char *page :
+         {"/index.html", "/main.html", "/scan.html", "/keys.html", "/drives.html", "/dupes.html",
+          "/report.html", "/about.html", "/linux.html", "/help.hhc", "/help.hhk", "/#SYSTEM"})
         EXPECT_TRUE(chm.contains(page)) << page;
 }
 
@@ -45,7 +46,8 @@ TEST(HelpFile, IsACompiledHelpFileBesideTheExecutable)
 #include <QRegularExpression>
 #include <QSet>
 
-namespace {
+namespace
+{
 
 QString readSource(const QString &name)
 {
@@ -67,8 +69,8 @@ TEST(HelpFile, EveryLinkContentsAndIndexEntryLeadsToAPageOfTheHelp)
     for (const QString &line : files.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         if (!line.trimmed().isEmpty())
             compiled.insert(line.trimmed());
-    const QStringList pages = QDir(QStringLiteral(VOLUMESCOPE_HELP_SOURCE_DIR))
-                                  .entryList({QStringLiteral("*.html")}, QDir::Files);
+    const QStringList pages =
+        QDir(QStringLiteral(VOLUMESCOPE_HELP_SOURCE_DIR)).entryList({QStringLiteral("*.html")}, QDir::Files);
     ASSERT_GE(pages.size(), 8);
     for (const QString &page : pages)
         EXPECT_TRUE(compiled.contains(page)) << page.toStdString() << " is not compiled into help.chm";
@@ -100,8 +102,8 @@ TEST(HelpFile, EveryLinkContentsAndIndexEntryLeadsToAPageOfTheHelp)
     }
     // Each window and command has its page in the contents.
     const QString contents = readSource(QStringLiteral("help.hhc"));
-    for (const char *title : {"Главное окно", "Сканирование и список папок", "Функциональные клавиши",
-                              "Информация о накопителях", "Дубликатор файлов", "Диапазон размеров",
-                              "Печать отчёта", "Окно «About»"})
+    for (const char *title :
+         {"Главное окно", "Сканирование и список папок", "Функциональные клавиши", "Информация о накопителях",
+          "Дубликатор файлов", "Диапазон размеров", "Печать отчёта", "Окно «About»"})
         EXPECT_TRUE(contents.contains(QString::fromUtf8(title))) << title;
 }

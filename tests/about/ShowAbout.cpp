@@ -15,8 +15,8 @@ int main(int argc, char **argv)
     if (args.size() == 3 && args[1] == QStringLiteral("--grab")) {
         QTimer::singleShot(1500, &app, [about, file = args[2]] {
             const QRect frame = about->frameGeometry();
-            const QPixmap shot = about->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(),
-                                                             frame.height());
+            const QPixmap shot =
+                about->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
             QApplication::exit(shot.save(file, "PNG") ? 0 : 1);
         });
     }

@@ -1,11 +1,11 @@
-#include "support/FakeMountTable.h"
-#include "widgets/DirListBox.h"
-#include "app/Divider.h"
-#include "widgets/DriveListBox.h"
 #include "app/Form1.h"
+#include "app/Divider.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
+#include "support/FakeMountTable.h"
 #include "support/Fakes.h"
+#include "widgets/DirListBox.h"
+#include "widgets/DriveListBox.h"
 #include "widgets/Twips.h"
 
 #include <QSignalSpy>
@@ -15,7 +15,8 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 struct Form1Fixture : ::testing::Test {
     Form1Fixture()
@@ -36,8 +37,8 @@ struct Form1Fixture : ::testing::Test {
     Form1 &form()
     {
         if (!form_) {
-            form_ = std::make_unique<Form1>(WindowServices{fs, mounts, shell, boxes, yield},
-                                            QByteArray("/data"));
+            form_ =
+                std::make_unique<Form1>(WindowServices{fs, mounts, shell, boxes, yield}, QByteArray("/data"));
             started = std::make_unique<QSignalSpy>(&form_->scan(), &FolderScan::scanStarted);
         }
         return *form_;
@@ -105,10 +106,12 @@ TEST_F(Form1Fixture, ToolbarHasSevenButtonsWithTheirTextsAndPictures)
     ASSERT_NE(bar, nullptr);
     const QList<QAction *> actions = bar->actions();
     ASSERT_EQ(actions.size(), 7);
-    const QString captions[] = {u"Обновить"_qs, u"Открыть..."_qs, u"Печать..."_qs, {},
-                                u"Дубликатор"_qs, {}, u"Помощь"_qs};
-    const QString tips[] = {u"Обновить - <F5>"_qs, u"Открыть... - <F3>"_qs, u"Печать/Документ - <F2>"_qs, {},
-                            u"Дубликатор - <F4>"_qs, {}, u"Помощь - <Shift + F5>"_qs};
+    const QString captions[] = {u"Обновить"_qs, u"Открыть..."_qs, u"Печать..."_qs, {}, u"Дубликатор"_qs, {},
+                                u"Помощь"_qs};
+    const QString tips[] = {u"Обновить - <F5>"_qs,        u"Открыть... - <F3>"_qs,
+                            u"Печать/Документ - <F2>"_qs, {},
+                            u"Дубликатор - <F4>"_qs,      {},
+                            u"Помощь - <Shift + F5>"_qs};
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ(actions[i]->isSeparator(), i == 3 || i == 5);
@@ -166,7 +169,7 @@ TEST_F(Form1Fixture, MenuItemsShowTheirKeysAndRunTheirCommands)
     EXPECT_EQ(menu->title(), u"Файл"_qs);
     const QList<QAction *> items = menu->actions();
     ASSERT_EQ(items.size(), 6);
-    const QString texts[] = {u"Открыть\tF3"_qs,     u"Обновить/Остановить\tF5"_qs, u"Печать...\tF2"_qs,
+    const QString texts[] = {u"Открыть\tF3"_qs,    u"Обновить/Остановить\tF5"_qs, u"Печать...\tF2"_qs,
                              u"Дубликатор\tF4"_qs, u"Помощь\tShift+F1"_qs,        u"О программе..."_qs};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(items[i]->text(), texts[i]);
@@ -194,7 +197,8 @@ TEST_F(Form1Fixture, MenuItemsShowTheirKeysAndRunTheirCommands)
     EXPECT_EQ(about.count(), 1);
 }
 
-namespace {
+namespace
+{
 
 enum class Outcome { Nothing, About, Help, Print, Open, Duplicates, Scan };
 
@@ -459,7 +463,8 @@ TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
     EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.width, 8835);
 }
 
-namespace {
+namespace
+{
 
 void SendMouse(QWidget *w, QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons)
 {

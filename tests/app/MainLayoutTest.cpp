@@ -4,7 +4,8 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
 void ExpectRect(const TwipsRect &r, double left, double top, double width, double height)
 {
@@ -19,9 +20,10 @@ bool SameLayout(const MainLayout &a, const MainLayout &b)
     auto same = [](const TwipsRect &x, const TwipsRect &y) {
         return x.left == y.left && x.top == y.top && x.width == y.width && x.height == y.height;
     };
-    return same(a.driveList, b.driveList) && same(a.driveInfoButton, b.driveInfoButton) && same(a.folderList, b.folderList) &&
-           same(a.progressBar, b.progressBar) && same(a.scanButton, b.scanButton) &&
-           same(a.autoViewCheck, b.autoViewCheck) && same(a.divider, b.divider) && same(a.resultList, b.resultList) &&
+    return same(a.driveList, b.driveList) && same(a.driveInfoButton, b.driveInfoButton) &&
+           same(a.folderList, b.folderList) && same(a.progressBar, b.progressBar) &&
+           same(a.scanButton, b.scanButton) && same(a.autoViewCheck, b.autoViewCheck) &&
+           same(a.divider, b.divider) && same(a.resultList, b.resultList) &&
            same(a.countLabel, b.countLabel) && a.columnWidths == b.columnWidths;
 }
 

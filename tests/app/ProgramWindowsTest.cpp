@@ -1,11 +1,11 @@
-#include "support/FakeMountTable.h"
+#include "app/ProgramWindows.h"
 #include "about/frmAbout.h"
 #include "app/Form1.h"
-#include "app/ProgramWindows.h"
 #include "drives/VolumeQuery.h"
 #include "drives/frmSplash.h"
 #include "dupes/Form2.h"
 #include "scan/ResultList.h"
+#include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "support/QuitWatch.h"
 
@@ -21,11 +21,13 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 // Every drive answers at once with the same counts.
-class FixedVolumes : public VolumeQuery {
-public:
+class FixedVolumes : public VolumeQuery
+{
+  public:
     std::vector<VolumeInfo> queryAll(const std::vector<DriveEntry> &drives) override
     {
         std::vector<VolumeInfo> out(drives.size());
@@ -180,7 +182,8 @@ TEST_F(ProgramFixture, AboutAfterClosingIsANewWindowEvenBeforeTheOldOneIsDeleted
     QPointer<frmAbout> third = windows->about();
     ASSERT_FALSE(third.isNull());
     EXPECT_EQ(visibleTopLevels<frmAbout>(), 1);
-    EXPECT_EQ(third->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 3.0.0"));
+    EXPECT_EQ(third->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
+              QStringLiteral("Version 3.0.0"));
 
     // F1 right after OK, before the closed window is deleted: a new one shows.
     third->close();
@@ -226,8 +229,8 @@ TEST_F(ProgramFixture, ASecondDriveOverviewClosesTheFirst)
     EXPECT_NE(windows->driveOverview(), nullptr);
 }
 
-namespace {
-
+namespace
+{
 
 } // namespace
 

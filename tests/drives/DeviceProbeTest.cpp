@@ -12,7 +12,8 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
 const QByteArray kTable = "25 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
                           "30 25 0:60 / /stuck rw - fuse.squashfuse /dev/loop7 rw\n"
@@ -49,8 +50,9 @@ struct Looks {
     }
 };
 
-class NoBlockInfo final : public DeviceProbe {
-public:
+class NoBlockInfo final : public DeviceProbe
+{
+  public:
     BlockInfo blockInfo(unsigned, unsigned, const QByteArray &) override { return {}; }
     bool isDirectory(const QByteArray &) override { return true; }
 };

@@ -93,8 +93,8 @@ class Overview : public ::testing::Test
     void SetUp() override
     {
         mounts.entries = {Drive("/", "ext4", 3),
-                       Drive("/media/anna/USB STICK", "vfat", 2, QStringLiteral("STICK")),
-                       Drive("/mnt/dead", "nfs4", 4), Drive("/tmp", "tmpfs", 6)};
+                          Drive("/media/anna/USB STICK", "vfat", 2, QStringLiteral("STICK")),
+                          Drive("/mnt/dead", "nfs4", 4), Drive("/tmp", "tmpfs", 6)};
         reader->answers["/"] =
             Answer(400000000000ULL, 1000000000000ULL, 450000000000ULL, "ext4", {}, 0x1b4e28ba);
         reader->answers["/media/anna/USB STICK"] =

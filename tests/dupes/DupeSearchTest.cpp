@@ -1,8 +1,8 @@
 // The duplicate finder's searches without the window: what DupeSearch tells
 // its listener and when, what a stop or a close at a yield does, and the
 // size range and chosen file the walks read.
-#include "EngineTestHost.h"
 #include "dupes/engine/DupeSearch.h"
+#include "EngineTestHost.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
@@ -19,12 +19,14 @@ using vs::test::RunUnprivileged;
 using vs::test::ScriptedYield;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 // Every notification as one line, with the number of yields so far, so the
 // tests read the order and the pacing at once.
-class RecordingListener : public DupeSearchListener {
-public:
+class RecordingListener : public DupeSearchListener
+{
+  public:
     explicit RecordingListener(const ScriptedYield &yield) : yield_(yield) {}
 
     void searchStarted(DupeSearchKind kind) override
@@ -75,7 +77,7 @@ public:
     std::vector<std::pair<int, std::string>> events;
     std::vector<DupeRow> rows;
 
-private:
+  private:
     void note(const std::string &what) { events.push_back({yield_.count, what}); }
     const ScriptedYield &yield_;
 };
@@ -108,7 +110,6 @@ struct SearchFixture : ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
-
 TEST_F(SearchFixture, TreeScanStagesInOrderWithTheFinishedFigures)
 {
     tree.file("a/x1", 100, 'a');
@@ -125,8 +126,8 @@ TEST_F(SearchFixture, TreeScanStagesInOrderWithTheFinishedFigures)
 
     EXPECT_FALSE(search.scanTree(tree.root()));
 
-    EXPECT_EQ(listener.plain(), (Strings{"started tree", "walking", "sorting", "comparing", "rows 4", "listed",
-                                         "finished 2.25 4"}));
+    EXPECT_EQ(listener.plain(), (Strings{"started tree", "walking", "sorting", "comparing", "rows 4",
+                                         "listed", "finished 2.25 4"}));
     EXPECT_TRUE(stateDuringWalk);
     // The walk yields between "walking" and "sorting".
     EXPECT_EQ(listener.yieldsAt("walking"), 0);
@@ -151,8 +152,8 @@ TEST_F(SearchFixture, TreeScanWithNothingCollectedSkipsTheLaterStages)
     listener.events.clear();
     tree.file("only", 10);
     search.scanTree(tree.root());
-    EXPECT_EQ(listener.plain(),
-              (Strings{"started tree", "walking", "sorting", "comparing", "rows 0", "listed", "finished 0 0"}));
+    EXPECT_EQ(listener.plain(), (Strings{"started tree", "walking", "sorting", "comparing", "rows 0",
+                                         "listed", "finished 0 0"}));
     EXPECT_EQ(search.files().fileCount(), 1);
 }
 
@@ -258,7 +259,8 @@ TEST_F(SearchFixture, TheSizeRangeIsReadAtEveryFile)
             names.insert(r.path.mid(tree.root().size() + 1));
         return names;
     };
-    EXPECT_EQ(collected(), (std::set<QByteArray>{"s9", "s10", "s20", "s21"})) << "every file of 1 byte or more";
+    EXPECT_EQ(collected(), (std::set<QByteArray>{"s9", "s10", "s20", "s21"}))
+        << "every file of 1 byte or more";
     search.setSizeRange(true, ByteCount::fromBytes(10), ByteCount::fromBytes(20));
     EXPECT_EQ(search.useMaxSize(), 1);
     EXPECT_EQ(collected(), (std::set<QByteArray>{"s10", "s20"}));
@@ -334,8 +336,9 @@ TEST_F(SearchFixture, AWalkErrorReachesTheListenerDuringTheWalk)
     });
     chmod(tree.path("noexec").constData(), 0755);
     const std::string root = tree.root().toStdString();
-    EXPECT_EQ(out, "started tree\nwalking\nerror 70|70Отказано в разрешении\r" + root + "/noexec/f|70\n"
-                   "sorting\ncomparing\nrows 0\nlisted\nfinished 0 0\n");
+    EXPECT_EQ(out, "started tree\nwalking\nerror 70|70Отказано в разрешении\r" + root +
+                       "/noexec/f|70\n"
+                       "sorting\ncomparing\nrows 0\nlisted\nfinished 0 0\n");
 }
 
 } // namespace

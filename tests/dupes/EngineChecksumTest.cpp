@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <random>
 #include <unistd.h>
 
@@ -18,7 +18,8 @@ using namespace vs;
 using vs::test::ReferenceChecksum;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 QByteArray RandomBytes(size_t n, unsigned seed)
 {
@@ -56,8 +57,8 @@ TEST(EngineChecksum, CraftedFilesHaveTheirKnownValues)
     TempTree t;
     t.file("empty", QByteArray());
     t.file("one", QByteArray("\x01", 1));
-    t.file("odd", QByteArray("hello world"));    // 11 bytes, last byte alone
-    t.file("ones", QByteArray(65536, '\xFF'));   // every word 0xFFFF
+    t.file("odd", QByteArray("hello world"));           // 11 bytes, last byte alone
+    t.file("ones", QByteArray(65536, '\xFF'));          // every word 0xFFFF
     t.file("carry", QByteArray("\xFF\xFF\x01\x00", 4)); // 0xFFFF + 1 folds to 1
     EXPECT_EQ(FileChecksum(t.path("empty")), 0);
     EXPECT_EQ(FileChecksum(t.path("one")), 2);
@@ -203,19 +204,22 @@ TEST(EngineChecksum, RealImagesFromDebianMatchTheirStoredField)
     ASSERT_TRUE(dir.isValid());
     QProcess get;
     get.setWorkingDirectory(dir.path());
-    get.start(QStringLiteral("timeout"), {QStringLiteral("180"), QStringLiteral("apt-get"), QStringLiteral("download"),
-                                          QStringLiteral("gcc-mingw-w64-x86-64-win32-runtime")});
+    get.start(QStringLiteral("timeout"),
+              {QStringLiteral("180"), QStringLiteral("apt-get"), QStringLiteral("download"),
+               QStringLiteral("gcc-mingw-w64-x86-64-win32-runtime")});
     if (!get.waitForFinished(200000) || get.exitStatus() != QProcess::NormalExit || get.exitCode() != 0)
         GTEST_SKIP() << "apt-get download gcc-mingw-w64-x86-64-win32-runtime failed (no Debian mirror "
                         "reachable?): real images not checked";
     QStringList debs = QDir(dir.path()).entryList({QStringLiteral("*.deb")});
     ASSERT_EQ(debs.size(), 1);
     QProcess unpack;
-    unpack.start(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), dir.filePath(debs[0]), dir.filePath(QStringLiteral("x"))});
+    unpack.start(QStringLiteral("dpkg-deb"),
+                 {QStringLiteral("-x"), dir.filePath(debs[0]), dir.filePath(QStringLiteral("x"))});
     ASSERT_TRUE(unpack.waitForFinished(120000));
     ASSERT_EQ(unpack.exitCode(), 0);
     int checked = 0;
-    QDirIterator it(dir.filePath(QStringLiteral("x")), {QStringLiteral("*.dll")}, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(dir.filePath(QStringLiteral("x")), {QStringLiteral("*.dll")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);

@@ -17,7 +17,8 @@ using namespace vs;
 using vs::test::RecordingHost;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 // A collection in a chosen order, as if the walk had met the files so.
 FileCollection CollectionOf(const TempTree &t, const std::vector<QByteArray> &names)
@@ -25,7 +26,8 @@ FileCollection CollectionOf(const TempTree &t, const std::vector<QByteArray> &na
     FileCollection files;
     files.reset();
     for (const QByteArray &n : names) {
-        struct stat st {};
+        struct stat st {
+        };
         EXPECT_EQ(lstat(t.path(n).constData(), &st), 0) << n.constData();
         FileRecord r;
         r.path = t.path(n);
@@ -143,7 +145,8 @@ TEST(EngineGroups, EqualChecksumsWithOtherContentsAreNotDuplicates)
     t.file("c", "abcdefgh");
     ASSERT_EQ(FileChecksum(t.path("a")), FileChecksum(t.path("b")));
     EXPECT_TRUE(Group(CollectionOf(t, {"a", "b"})).empty());
-    EXPECT_EQ(Group(CollectionOf(t, {"b", "a", "c"})), (std::vector<DupeRow>{Row(t, "a", C), Row(t, "c", C)}));
+    EXPECT_EQ(Group(CollectionOf(t, {"b", "a", "c"})),
+              (std::vector<DupeRow>{Row(t, "a", C), Row(t, "c", C)}));
 
     // Large files alike in their first block and in their checksum, apart later.
     QByteArray big(300000, 'k');
@@ -200,7 +203,8 @@ TEST(EngineGroups, UnreadableFilesAreNotDuplicatesOfEachOther)
     EXPECT_EQ(out, (t.path("r1") + "\n" + t.path("r2") + "\n").toStdString());
 }
 
-namespace {
+namespace
+{
 
 // The tree scan as the window runs it, keeping only its rows; `stopAt` asks
 // for a stop during that yield (0: never).

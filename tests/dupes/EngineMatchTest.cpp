@@ -16,7 +16,8 @@ using vs::test::ListingOrder;
 using vs::test::RecordingHost;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 std::vector<DupeRow> Search(const TempTree &t, const QByteArray &chosen)
 {
@@ -89,7 +90,8 @@ TEST(EngineMatch, SamePathIgnoringCaseIsTheSameFileOnlyWhenItIsTheSameInode)
     t.file("a", "contents");
     t.file("A", "CONTENTS"); // another file on a case-sensitive disk
     ChosenFile chosen = TakeChosenFile(t.path("a"));
-    struct stat st {};
+    struct stat st {
+    };
     ASSERT_EQ(lstat(t.path("A").constData(), &st), 0);
     EXPECT_FALSE(MatchStep(chosen, t.path("A"), ByteCount::fromBytes(8), st.st_dev, st.st_ino));
     t.file("A", "contents");

@@ -6,17 +6,19 @@
 
 #include <QByteArray>
 #include <dirent.h>
+#include <functional>
 #include <grp.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <functional>
 #include <vector>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class RecordingHost : public DupeHost {
-public:
+class RecordingHost : public DupeHost
+{
+  public:
     struct Error {
         int number;
         QString text, title;

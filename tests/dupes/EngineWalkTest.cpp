@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <climits>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -25,7 +25,8 @@ using vs::test::RecordingHost;
 using vs::test::RunUnprivileged;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 std::vector<QByteArray> Paths(const FileCollection &files)
 {
@@ -37,13 +38,15 @@ std::vector<QByteArray> Paths(const FileCollection &files)
 
 bool IsDir(const QByteArray &p)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsRegular(const QByteArray &p)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return lstat(p.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -58,7 +61,6 @@ void ExpectedWalk(const QByteArray &folder, std::vector<QByteArray> &out)
         if (IsDir(folder + '/' + n))
             ExpectedWalk(folder + '/' + n, out);
 }
-
 
 int CountLinesStartingWith(const std::string &text, const std::string &start)
 {
@@ -112,8 +114,9 @@ void RemoveTree(int parent, const char *name)
 // A temporary folder in memory where there is one: the trees of tens of
 // thousands of entries below are slow to make and remove on a real disk.
 struct MemoryTree {
-    QTemporaryDir dir{QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/vs-dupes-XXXXXX")
-                                                               : QDir::tempPath() + QStringLiteral("/vs-dupes-XXXXXX")};
+    QTemporaryDir dir{QDir(QStringLiteral("/dev/shm")).exists()
+                          ? QStringLiteral("/dev/shm/vs-dupes-XXXXXX")
+                          : QDir::tempPath() + QStringLiteral("/vs-dupes-XXXXXX")};
     QByteArray root() const { return QFile::encodeName(dir.path()); }
     QByteArray path(const char *rel) const { return root() + '/' + rel; }
 };
@@ -139,8 +142,8 @@ TEST(EngineWalk, FilesBeforeSubfoldersInListingOrderWithCountersAndYields)
         FindFilesAPI_all(host, files, path, "*.*", entries, folders);
         EXPECT_EQ(path, t.root() + '/'); // the caller's variable gets exactly one "/"
         EXPECT_EQ(Paths(files), expected);
-        EXPECT_EQ(entries, 8 + 6);       // files and folders, never "." or ".."
-        EXPECT_EQ(folders, 6);           // d1 d1/sub d2 d3 d3/e empty
+        EXPECT_EQ(entries, 8 + 6); // files and folders, never "." or ".."
+        EXPECT_EQ(folders, 6);     // d1 d1/sub d2 d3 d3/e empty
         // Two passes per folder, one yield per entry, "." and ".." included.
         EXPECT_EQ(host.yields, 2 * ((7 + 2) + (3 + 2) + (1 + 2) + (1 + 2) + (1 + 2) + (1 + 2) + (0 + 2)));
         EXPECT_TRUE(host.errors.empty());
@@ -248,7 +251,7 @@ TEST(EngineWalk, CollectingStopReturnsBeforeTheNextEntryAndSkipsSubfolders)
         // entry still lets the recursion make the subfolder's own listing pass.
         const int subPass = k == int(listing.size()) ? 3 : 0;
         EXPECT_EQ(host.yields, subfolderPass + k + subPass) << k;
-        EXPECT_EQ(folders, 1) << k;                      // its subfolder pass had run
+        EXPECT_EQ(folders, 1) << k; // its subfolder pass had run
     }
 }
 
@@ -261,12 +264,12 @@ TEST(EngineWalk, MatchingWalkChecksStopOnlyAtFilesAndStepsThePicture)
     QByteArray path = t.root();
     int32_t entries = 0, folders = 0;
     FindFilesAPI(stopped, path, "*.*", entries, folders);
-    EXPECT_EQ(entries, 3);  // "only" and "dir" hold no files, so nothing stops the way to x
+    EXPECT_EQ(entries, 3); // "only" and "dir" hold no files, so nothing stops the way to x
     EXPECT_EQ(folders, 2);
     RecordingHost collecting;
     collecting.running = false;
     Collect(collecting, t.root(), &entries, &folders);
-    EXPECT_EQ(entries, 0);  // the collecting walk stops before its first entry
+    EXPECT_EQ(entries, 0); // the collecting walk stops before its first entry
     EXPECT_EQ(folders, 1);
 
     TempTree many;
@@ -299,7 +302,7 @@ TEST(EngineWalk, LinksFifosSocketsAndLoopsAreNeverFollowedOrCollected)
     t.symlink("nowhere", "dangling");
     ASSERT_EQ(mkfifo(t.path("fifo").constData(), 0644), 0);
     const int s = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr {};
+    sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     const QByteArray sock = t.path("sock");
     if (sock.size() < qsizetype(sizeof addr.sun_path)) {
@@ -336,7 +339,8 @@ TEST(EngineWalk, UnreadableFolderIsSilentAndUnsearchableOneShowsTheError)
         for (const FileRecord &r : files.records)
             s += "F " + r.path.toStdString() + "\n";
         for (const auto &e : host.errors)
-            s += "E " + std::to_string(e.number) + "|" + e.text.toStdString() + "|" + e.title.toStdString() + "\n";
+            s += "E " + std::to_string(e.number) + "|" + e.text.toStdString() + "|" + e.title.toStdString() +
+                 "\n";
         return s;
     });
     const std::string root = t.root().toStdString();

@@ -2,18 +2,18 @@
 // engine over real temporary trees. Clicks "during" a search are made from
 // the yield hook, which runs inside the search exactly where the event loop
 // would deliver them.
-#include "dupes/engine/FileChecksum.h"
 #include "dupes/Form2.h"
 #include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
-#include "widgets/FolderChooser.h"
+#include "dupes/engine/FileChecksum.h"
+#include "fs/LinuxFileSystem.h"
 #include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
-#include "fs/LinuxFileSystem.h"
 #include "util/Services.h"
+#include "widgets/FolderChooser.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
@@ -33,7 +33,8 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 const QColor kCyan = BgrColor(0xFFFF00);
 const QColor kYellow = BgrColor(0x00FFFF);
@@ -46,8 +47,9 @@ struct Row {
     QString toolTip;
 };
 
-class Form2Test : public ::testing::Test {
-protected:
+class Form2Test : public ::testing::Test
+{
+  protected:
     Form2Test()
     {
         mounts.add("/");
@@ -57,7 +59,8 @@ protected:
             return dialogAnswer;
         };
         extras.clock = [this] { return clockReadings.empty() ? 0.0 : takeReading(); };
-        form = std::make_unique<Form2>(WindowServices{DefaultFileSystem(), mounts, shell, boxes, yield}, extras);
+        form =
+            std::make_unique<Form2>(WindowServices{DefaultFileSystem(), mounts, shell, boxes, yield}, extras);
         form->show();
         dir1()->openAt(tree.root());
     }
@@ -78,7 +81,10 @@ protected:
     FolderChooser *dir1() const { return dynamic_cast<FolderChooser *>(child<QWidget>("Dir1")); }
     QPushButton *button(const char *name) const { return child<QPushButton>(name); }
     QTreeWidget *list() const { return child<QTreeWidget>("ListView1"); }
-    QString panel(int n) const { return child<StatusPanel>(QStringLiteral("Panel%1").arg(n).toLatin1())->text(); }
+    QString panel(int n) const
+    {
+        return child<StatusPanel>(QStringLiteral("Panel%1").arg(n).toLatin1())->text();
+    }
     QImage panelPicture(int n) const
     {
         return child<StatusPanel>(QStringLiteral("Panel%1").arg(n).toLatin1())->picture().toImage();
@@ -102,9 +108,9 @@ protected:
     {
         QString s;
         for (const char *b : {"Command1", "Command2", "Command3", "Command4"})
-            s += QStringLiteral("%1:%2:%3 ").arg(QLatin1String(b), button(b)->text(),
-                                               button(b)->isEnabled() ? QStringLiteral("on")
-                                                                      : QStringLiteral("off"));
+            s += QStringLiteral("%1:%2:%3 ")
+                     .arg(QLatin1String(b), button(b)->text(),
+                          button(b)->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
         s += child<QTimer>("Timer1")->isActive() ? QStringLiteral("timer") : QStringLiteral("-");
         return s;
     }
@@ -137,12 +143,12 @@ protected:
     std::unique_ptr<Form2> form;
 };
 
-const QString kIdle = QStringLiteral(
-    "Command1:...:on Command2:Искать:on Command3:...:on Command4:Сканировать:on -");
-const QString kTreeScan = QStringLiteral(
-    "Command1:...:off Command2:Искать:off Command3:...:off Command4:Отмена:on timer");
-const QString kOneFile = QStringLiteral(
-    "Command1:...:off Command2:Отмена:on Command3:...:on Command4:Сканировать:off -");
+const QString kIdle =
+    QStringLiteral("Command1:...:on Command2:Искать:on Command3:...:on Command4:Сканировать:on -");
+const QString kTreeScan =
+    QStringLiteral("Command1:...:off Command2:Искать:off Command3:...:off Command4:Отмена:on timer");
+const QString kOneFile =
+    QStringLiteral("Command1:...:off Command2:Отмена:on Command3:...:on Command4:Сканировать:off -");
 
 } // namespace
 
@@ -527,8 +533,9 @@ TEST_F(Form2Test, SizeFieldsShowBytesAndTakeEffectOnlyOnClose)
     text3->setText(QStringLiteral("5"));
     button("Command5")->click();
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text,
-              QStringLiteral("Значение в поле <ОТ> больше чем в <ДО>, данные автоматически поменяются местами"));
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        QStringLiteral("Значение в поле <ОТ> больше чем в <ДО>, данные автоматически поменяются местами"));
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Внимание"));
     EXPECT_EQ(boxes.boxes[0].icon, MessageBoxes::Icon::Information);
     EXPECT_EQ(text2->text(), QStringLiteral("5"));

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-
 int main(int argc, char **argv)
 {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));

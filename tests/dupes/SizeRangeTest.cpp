@@ -1,5 +1,5 @@
-#include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
+#include "dupes/Hourglass.h"
 #include "dupes/StatusTexts.h"
 
 #include <QImage>
@@ -7,7 +7,8 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 const QString comma = QStringLiteral(",");
 }
 

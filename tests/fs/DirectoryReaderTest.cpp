@@ -23,7 +23,8 @@ using vs::DirectoryReader;
 using vs::DirEntry;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 struct Named {
     QByteArray name;
@@ -213,14 +214,14 @@ TEST(FileOpen, PathsLongerThanPathMax)
 
 TEST(FileOpen, OpenLimitIsRaisedToTheHardLimit)
 {
-    rlimit r {};
+    rlimit r{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &r), 0);
     if (r.rlim_max > 64) {
         r.rlim_cur = 64;
         ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &r), 0);
     }
     vs::RaiseOpenLimit();
-    rlimit after {};
+    rlimit after{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &after), 0);
     EXPECT_EQ(after.rlim_cur, r.rlim_max);
 }

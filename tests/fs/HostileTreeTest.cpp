@@ -1,15 +1,16 @@
 // Folder totals on trees that break careless walkers: every kind of special
 // file, names in any encoding, sparse files, one huge folder, a deep chain
 // with side folders. The totals are exact and the same on any thread count.
-#include "fs/LinuxFileSystem.h"
 #include "support/HostileTree.h"
+#include "fs/LinuxFileSystem.h"
 
 #include <gtest/gtest.h>
 
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 int64_t Total(const QByteArray &folder, unsigned threads)
 {

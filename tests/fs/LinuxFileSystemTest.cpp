@@ -1,8 +1,8 @@
 // The Linux file-system service on real temporary trees.
-#include "support/TempTree.h"
-#include "util/Errors.h"
 #include "fs/LinuxFileSystem.h"
 #include "fs/Paths.h"
+#include "support/TempTree.h"
+#include "util/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <sched.h>
 #include <set>
@@ -18,14 +19,14 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <fcntl.h>
 
 using vs::ByteCount;
 using vs::LinuxFileSystem;
 using vs::VsError;
 using vs::test::TempTree;
 
-namespace {
+namespace
+{
 
 std::vector<QByteArray> List(vs::FileSystem &fs, const QByteArray &folder)
 {
@@ -163,8 +164,8 @@ TEST(LinuxFileSystem, SymbolicLinksAreNeitherFollowedNorListed)
     t.mkdir("a/real");
     t.symlink(t.path("outside/big"), "a/tofile");
     t.symlink(t.path("outside/dir"), "a/todir");
-    t.symlink("..", "a/real/up");       // a loop
-    t.symlink("loop2", "a/loop1");      // a cycle of links
+    t.symlink("..", "a/real/up");  // a loop
+    t.symlink("loop2", "a/loop1"); // a cycle of links
     t.symlink("loop1", "a/loop2");
     t.symlink("nowhere", "a/dangling");
 
@@ -177,7 +178,7 @@ TEST(LinuxFileSystem, SymbolicLinksAreNeitherFollowedNorListed)
 TEST(LinuxFileSystem, ListsFoldersOnlyAsBareBytesInTheSameOrderTwice)
 {
     TempTree t;
-    const QByteArray odd("caf\xe9-\xff\xfe");  // not valid UTF-8
+    const QByteArray odd("caf\xe9-\xff\xfe"); // not valid UTF-8
     std::set<QByteArray> made{odd, "Zeta", "alpha", ".hidden", "пробел в имени"};
     for (const QByteArray &n : made)
         t.mkdir("top/" + n);
@@ -366,8 +367,8 @@ TEST(LinuxFileSystem, UnreadableFoldersAddNothingAndFailWith70AtTheStart)
         if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
             return std::string("cannot drop privileges");
         return MeasureOffThread(t.path("a")) + "|" + MeasureOffThread(t.path("a/closed")) + "|" +
-               MeasureOffThread(t.path("a/open/locked")) + "|" +
-               ListOffThread(t.path("a/closed")) + "|" + MeasureOffThread(t.path("a/noexec"));
+               MeasureOffThread(t.path("a/open/locked")) + "|" + ListOffThread(t.path("a/closed")) + "|" +
+               MeasureOffThread(t.path("a/noexec"));
     });
     // a: g and open/f only; the locked folder's files and the unlistable
     // folder's file add nothing. A folder that can be listed but not entered
@@ -404,10 +405,10 @@ TEST(LinuxFileSystem, StaysOnTheFoldersOwnFileSystem)
 
 TEST(LinuxFileSystem, KernelPseudoFileSystemsCountNothing)
 {
-    EXPECT_TRUE(vs::IsPseudoFileSystem(0x9fa0));     // proc
-    EXPECT_TRUE(vs::IsPseudoFileSystem(0x62656572)); // sysfs
-    EXPECT_TRUE(vs::IsPseudoFileSystem(0x63677270)); // cgroup2
-    EXPECT_FALSE(vs::IsPseudoFileSystem(0xef53));    // ext2/3/4
+    EXPECT_TRUE(vs::IsPseudoFileSystem(0x9fa0));      // proc
+    EXPECT_TRUE(vs::IsPseudoFileSystem(0x62656572));  // sysfs
+    EXPECT_TRUE(vs::IsPseudoFileSystem(0x63677270));  // cgroup2
+    EXPECT_FALSE(vs::IsPseudoFileSystem(0xef53));     // ext2/3/4
     EXPECT_FALSE(vs::IsPseudoFileSystem(0x01021994)); // tmpfs holds real files
     struct stat st;
     if (::stat("/proc/self", &st) != 0)

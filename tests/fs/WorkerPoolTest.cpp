@@ -15,7 +15,8 @@
 
 using vs::WorkerPool;
 
-namespace {
+namespace
+{
 
 // Counts of each index over one loop.
 std::vector<int> RunCounting(WorkerPool &pool, size_t count, bool waiting)
@@ -86,8 +87,9 @@ TEST(WorkerPool, WithoutHelpersTheCallerRunsEverything)
     const std::thread::id me = std::this_thread::get_id();
     std::set<std::thread::id> seen;
     pool.run(100, [&](size_t) { seen.insert(std::this_thread::get_id()); });
-    pool.runWhileWaiting(100, [&](size_t) { seen.insert(std::this_thread::get_id()); },
-                         std::chrono::milliseconds(1), [] { return true; });
+    pool.runWhileWaiting(
+        100, [&](size_t) { seen.insert(std::this_thread::get_id()); }, std::chrono::milliseconds(1),
+        [] { return true; });
     EXPECT_EQ(seen, std::set<std::thread::id>{me});
 }
 
@@ -111,7 +113,8 @@ TEST(WorkerPool, AStopFromTheWaitingCallerSkipsTheJobsNotStarted)
             while (stops.load() < 2)
                 std::this_thread::yield();
         },
-        std::chrono::milliseconds(1), [&] {
+        std::chrono::milliseconds(1),
+        [&] {
             if (!started.load())
                 return true;
             stops.fetch_add(1);
@@ -138,7 +141,11 @@ TEST(WorkerPool, AnExceptionComesOutOfTheLoopAndThePoolGoesOn)
                           }),
                  std::runtime_error);
     EXPECT_THROW(pool.runWhileWaiting(
-                     10, [](size_t i) { if (i == 3) throw std::runtime_error("job"); },
+                     10,
+                     [](size_t i) {
+                         if (i == 3)
+                             throw std::runtime_error("job");
+                     },
                      std::chrono::milliseconds(1), [] { return true; }),
                  std::runtime_error);
     EXPECT_EQ(RunCounting(pool, 1000, false), std::vector<int>(1000, 1));
@@ -158,10 +165,13 @@ TEST(WorkerPool, AForkedChildHasNoHelpers)
             others += std::this_thread::get_id() != me;
             ++total;
         });
-        pool.runWhileWaiting(1000, [&](size_t) {
-            others += std::this_thread::get_id() != me;
-            ++total;
-        }, std::chrono::milliseconds(1), [] { return true; });
+        pool.runWhileWaiting(
+            1000,
+            [&](size_t) {
+                others += std::this_thread::get_id() != me;
+                ++total;
+            },
+            std::chrono::milliseconds(1), [] { return true; });
         _exit(others == 0 && total == 2000 ? 0 : 1);
     }
     int status = 0;

@@ -4,4 +4,7 @@
 #include "fs/LinuxFileSystem.h"
 #include "report/HtmlReport.h"
 
-int main() { return 0; }
+int main()
+{
+    return 0;
+}

@@ -2,4 +2,7 @@
 #include "drives/MountInfo.h"
 #include "drives/frmSplash.h"
 
-int main() { return 0; }
+int main()
+{
+    return 0;
+}

@@ -1,5 +1,8 @@
 // Must not compile: the duplicate engine may not use the window above it.
-#include "dupes/engine/DuplicateGroups.h"
 #include "dupes/Form2.h"
+#include "dupes/engine/DuplicateGroups.h"
 
-int main() { return 0; }
+int main()
+{
+    return 0;
+}

@@ -2,4 +2,7 @@
 #include "fs/LinuxFileSystem.h"
 #include "widgets/DirListBox.h"
 
-int main() { return 0; }
+int main()
+{
+    return 0;
+}

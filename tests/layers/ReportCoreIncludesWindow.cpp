@@ -2,4 +2,7 @@
 #include "report/HtmlReport.h"
 #include "report/ReportPreview.h"
 
-int main() { return 0; }
+int main()
+{
+    return 0;
+}

@@ -10,11 +10,18 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
-QString Heading2WithMarkup() { return U("<i>Диск</i> & папки"); }
+QString Heading2WithMarkup()
+{
+    return U("<i>Диск</i> & папки");
+}
 
-QStringList Lines(const QString &text) { return text.split(QStringLiteral("\r\n")); }
+QStringList Lines(const QString &text)
+{
+    return text.split(QStringLiteral("\r\n"));
+}
 
 } // namespace
 
@@ -22,8 +29,7 @@ TEST(HtmlReport, PreviewFileMatchesTheGoldenPageByteForByte)
 {
     QTemporaryDir dir;
     Output o(dir.path());
-    ASSERT_TRUE(WriteHtmlReport(GoldenList(), QString(), Heading2WithMarkup(), QString(), QString(),
-                                o.out));
+    ASSERT_TRUE(WriteHtmlReport(GoldenList(), QString(), Heading2WithMarkup(), QString(), QString(), o.out));
 
     const QByteArray golden = ReadAll(QStringLiteral(REPORT_GOLDEN_DIR "/report.hta"));
     ASSERT_FALSE(golden.isEmpty());
@@ -53,8 +59,12 @@ TEST(HtmlReport, RunningNumbersCountTickedRowsOnly)
 {
     ReportTable t;
     t.columns = MainColumns();
-    t.rows = {ParentRow(), Row(false, U("/a"), 1, "1"), Row(true, U("/b"), 2, "2"),
-              Row(false, U("/c"), 3, "3"), Row(true, U("/d"), 4, "4"), Row(true, U("/e"), 5, "5")};
+    t.rows = {ParentRow(),
+              Row(false, U("/a"), 1, "1"),
+              Row(true, U("/b"), 2, "2"),
+              Row(false, U("/c"), 3, "3"),
+              Row(true, U("/d"), 4, "4"),
+              Row(true, U("/e"), 5, "5")};
     const QStringList lines = Lines(BuildReportTable(t, {}, {}, {}));
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[2], U("   <TR NOWRAP><TD>1<TD>/b<TD>||<TD>2"));
@@ -66,20 +76,19 @@ TEST(HtmlReport, FolderNamesAreEscapedAndUnencodableCharactersReferenced)
 {
     ReportTable t;
     t.columns = MainColumns();
-    t.rows = {ParentRow(),
-              Row(true, U("/tmp/a<script>&\"x\" ✓中😀"), 1, "0,0 байт"),
+    t.rows = {ParentRow(), Row(true, U("/tmp/a<script>&\"x\" ✓中😀"), 1, "0,0 байт"),
               Row(true, U("/tmp/line\nfeed"), 1, "0,0 байт")};
     QTemporaryDir dir;
     Output o(dir.path());
     // Headings are the user's markup and stay as typed.
-    ASSERT_TRUE(WriteHtmlReport(t, U("<b>Отчет</b> & <u>итог</u>"), U("✓"), QString(), QString(),
-                                o.out));
+    ASSERT_TRUE(WriteHtmlReport(t, U("<b>Отчет</b> & <u>итог</u>"), U("✓"), QString(), QString(), o.out));
     const QByteArray bytes = ReadAll(dir.filePath(QStringLiteral("temp.hta")));
 
-    EXPECT_TRUE(bytes.contains(
-        "<TD>/tmp/a&lt;script&gt;&amp;&quot;x&quot; &#10003;&#20013;&#128512;<TD>|<TD>0,0 \xE1\xE0\xE9\xF2\r\n"));
+    EXPECT_TRUE(bytes.contains("<TD>/tmp/a&lt;script&gt;&amp;&quot;x&quot; "
+                               "&#10003;&#20013;&#128512;<TD>|<TD>0,0 \xE1\xE0\xE9\xF2\r\n"));
     EXPECT_TRUE(bytes.contains("<TD>/tmp/line&#10;feed<TD>"));
-    EXPECT_TRUE(bytes.contains("style='text-align:center'><b>\xCE\xF2\xF7\xE5\xF2</b> & <u>\xE8\xF2\xEE\xE3</u></p>"));
+    EXPECT_TRUE(bytes.contains(
+        "style='text-align:center'><b>\xCE\xF2\xF7\xE5\xF2</b> & <u>\xE8\xF2\xEE\xE3</u></p>"));
     EXPECT_TRUE(bytes.contains("style='text-align:center'>&#10003;</p>"));
     EXPECT_FALSE(bytes.contains("<script>"));
     // Every line end is CR LF, also after a line feed in a folder name.
@@ -131,8 +140,8 @@ TEST(HtmlReport, OnlyPathsOfHundredCharactersOrMoreBreakAtBlanks)
     const QString p99wide = U("/a b/") + QString(93, u'x') + U("😀");
     ReportTable t;
     t.columns = MainColumns();
-    t.rows = {ParentRow(), Row(true, p99, 1, "1"), Row(true, p100, 1, "1"),
-              Row(true, p99wide, 1, "1"), Row(true, U("/a&b ") + QString(95, u'y'), 1, "1")};
+    t.rows = {ParentRow(), Row(true, p99, 1, "1"), Row(true, p100, 1, "1"), Row(true, p99wide, 1, "1"),
+              Row(true, U("/a&b ") + QString(95, u'y'), 1, "1")};
     const QStringList lines = Lines(BuildReportTable(t, {}, {}, {}));
     EXPECT_EQ(lines[2], U("   <TR NOWRAP><TD>1<TD>") + p99 + U("<TD>|<TD>1"));
     EXPECT_EQ(lines[3], U("   <TR NOWRAP><TD>2<TD>/a<br>b/") + QString(95, u'x') + U("<br><TD>|<TD>1"));

@@ -17,9 +17,9 @@ TEST(MainListReport, TickedRowsOfTheResultListAreReported)
 {
     ResultList list;
     list.fill({{"/data/Фото", ByteCount::fromBytes(1000)},
-                         {"/data/a&b", ByteCount::fromBytes(250)},
-                         {"/data/tmp", ByteCount::fromBytes(5)}},
-                        ByteCount::fromBytes(1000), 3);
+               {"/data/a&b", ByteCount::fromBytes(250)},
+               {"/data/tmp", ByteCount::fromBytes(5)}},
+              ByteCount::fromBytes(1000), 3);
     list.setRowChecked(0, true); // the parent row: never reported
     list.setRowChecked(2, true);
     list.setRowChecked(3, true);
@@ -38,21 +38,22 @@ TEST(MainListReport, TickedRowsOfTheResultListAreReported)
     services.openPreview = [&](const QString &path, QWidget *) { previews << path; };
     services.runDialog = [](Form4 &d) { d.acceptHeadings(); };
 
-    PrintCommand(false, list, [&list](int column) { return list.columnWidthTwips(column); }, fields,
-                 nullptr, services);
+    PrintCommand(
+        false, list, [&list](int column) { return list.columnWidthTwips(column); }, fields, nullptr,
+        services);
     ASSERT_EQ(previews.size(), 1);
     const QString page = QString::fromLatin1(ReadAll(previews[0]));
     EXPECT_TRUE(page.contains(QStringLiteral("style=width='100'>")));
     EXPECT_TRUE(page.contains(QStringLiteral("style=width='352'>")));
     EXPECT_TRUE(page.contains(QStringLiteral("style=width='147'>")));
-    EXPECT_TRUE(page.contains(QStringLiteral("   <TR NOWRAP><TD>1<TD>/data/a&amp;b<TD>")
-                              + QString(18, u'|') + QStringLiteral("<TD>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("   <TR NOWRAP><TD>1<TD>/data/a&amp;b<TD>") + QString(18, u'|') +
+                              QStringLiteral("<TD>")));
     EXPECT_TRUE(page.contains(QStringLiteral("   <TR NOWRAP><TD>2<TD>/data/tmp<TD>|<TD>")));
     EXPECT_FALSE(page.contains(QStringLiteral("<TD>3")));
     EXPECT_FALSE(page.contains(QStringLiteral("\\...")));
 
-    PrintCommand(true, list, [&list](int column) { return list.columnWidthTwips(column); }, fields,
-                 nullptr, services);
+    PrintCommand(
+        true, list, [&list](int column) { return list.columnWidthTwips(column); }, fields, nullptr, services);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Нет данных для печати!"));
 }

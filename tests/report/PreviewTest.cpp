@@ -13,13 +13,14 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 QString PdfText(const QString &pdf)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                                          QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
@@ -29,11 +30,9 @@ ReportTable PrintedList()
 {
     ReportTable t;
     t.columns = MainColumns();
-    t.rows = {ParentRow(true),
-              Row(true, U("/home/user/Документы"), 70, "12,5 Мбайт"),
+    t.rows = {ParentRow(true), Row(true, U("/home/user/Документы"), 70, "12,5 Мбайт"),
               Row(false, U("/home/user/невидимая"), 30, "4,0 Мбайт"),
-              Row(true, U("/srv/a<b>&c"), 12, "1,0 Мбайт"),
-              Row(true, U("/srv/галочка✓"), 1, "0,0 байт")};
+              Row(true, U("/srv/a<b>&c"), 12, "1,0 Мбайт"), Row(true, U("/srv/галочка✓"), 1, "0,0 байт")};
     return t;
 }
 
@@ -43,8 +42,7 @@ TEST(ReportPreview, PrintsThePageToPdfWithoutItsButton)
 {
     QTemporaryDir dir;
     Output o(dir.path());
-    ASSERT_TRUE(WriteHtmlReport(PrintedList(), U("Отчет по диску"), QString(), U("Итог"), QString(),
-                                o.out));
+    ASSERT_TRUE(WriteHtmlReport(PrintedList(), U("Отчет по диску"), QString(), U("Итог"), QString(), o.out));
     ASSERT_EQ(o.previews.size(), 1);
 
     ReportPreview preview;
@@ -124,7 +122,8 @@ TEST(ReportPreview, ThePrintCommandOpensThePreviewWindowWhenNoneIsNamed)
     services.runDialog = [](Form4 &d) { d.acceptHeadings(); };
     PrintFields fields;
     const ReportTable table = PrintedList();
-    PrintCommand(false, [&table] { return table; }, fields, nullptr, services);
+    PrintCommand(
+        false, [&table] { return table; }, fields, nullptr, services);
 
     std::vector<ReportPreview *> shown;
     for (QWidget *w : QApplication::topLevelWidgets())

@@ -17,7 +17,8 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 // The command with a recorded dialog, message boxes and preview, writing into
 // a temporary program folder.
@@ -40,7 +41,8 @@ struct Command {
     }
     void run(bool scanRunning, const ReportTable &table)
     {
-        PrintCommand(scanRunning, [&table] { return table; }, fields, nullptr, services);
+        PrintCommand(
+            scanRunning, [&table] { return table; }, fields, nullptr, services);
     }
 
     QTemporaryDir dir;
@@ -149,8 +151,8 @@ TEST(PrintCommand, CancelCloseBoxAndEscapeWriteNothing)
         c.run(false, GoldenList());
         EXPECT_EQ(c.dialogs, 1) << i;
         EXPECT_FALSE(c.fields.confirmed) << i;
-        EXPECT_EQ(c.fields.heading1 + c.fields.heading2 + c.fields.heading3 + c.fields.copyName,
-                  QString()) << i;
+        EXPECT_EQ(c.fields.heading1 + c.fields.heading2 + c.fields.heading3 + c.fields.copyName, QString())
+            << i;
         EXPECT_TRUE(FilesIn(c.dir.path()).isEmpty()) << i;
         EXPECT_TRUE(c.previews.isEmpty()) << i;
         EXPECT_TRUE(c.boxes.boxes.empty()) << i;
@@ -184,8 +186,8 @@ TEST(Form4, LayoutTextsAndFocusOrder)
     EXPECT_EQ(texts[1]->property("index").toInt(), 1);
 
     d.show();
-    QWidget *const expected[] = {d.headingBox(0), d.button(0), d.headingBox(1), d.headingBox(2), d.copyNameBox(),
-                                 d.button(1), d.headingBox(0)};
+    QWidget *const expected[] = {d.headingBox(0), d.button(0), d.headingBox(1), d.headingBox(2),
+                                 d.copyNameBox(), d.button(1), d.headingBox(0)};
     d.headingBox(0)->setFocus();
     QApplication::setActiveWindow(&d);
     QWidget *w = d.headingBox(0);

@@ -15,9 +15,13 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
-QString Hta(const QTemporaryDir &dir) { return dir.filePath(QStringLiteral("temp.hta")); }
+QString Hta(const QTemporaryDir &dir)
+{
+    return dir.filePath(QStringLiteral("temp.hta"));
+}
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -143,21 +147,21 @@ TEST(ReportFiles, FailuresAreShownAndNoPreviewOpens)
     // preview file is written but neither opened nor followed by a stray copy.
     EXPECT_FALSE(WriteHtmlReport(GoldenList(), {}, {}, {}, U("../escape"), o.out));
     ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[1].text, U("Не удалось сохранить копию отчета «") + dir.path()
-                                       + U("/../escape.htm».\nИмя файла не может содержать знак \"/\"."));
+    EXPECT_EQ(boxes.boxes[1].text, U("Не удалось сохранить копию отчета «") + dir.path() +
+                                       U("/../escape.htm».\nИмя файла не может содержать знак \"/\"."));
     const QString longName(300, u'д');
     EXPECT_FALSE(WriteHtmlReport(GoldenList(), {}, {}, {}, longName, o.out));
     ASSERT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_EQ(boxes.boxes[2].text, U("Не удалось сохранить копию отчета «") + dir.path() + u'/'
-                                       + longName + U(".htm».\nСлишком длинное имя файла."));
+    EXPECT_EQ(boxes.boxes[2].text, U("Не удалось сохранить копию отчета «") + dir.path() + u'/' + longName +
+                                       U(".htm».\nСлишком длинное имя файла."));
     EXPECT_EQ(FilesIn(dir.path()), QStringList{U("temp.hta")});
 
     // A program folder that vanished.
     o.out.place.programFolder = dir.filePath(U("gone"));
     EXPECT_FALSE(WriteHtmlReport(GoldenList(), {}, {}, {}, QString(), o.out));
     ASSERT_EQ(boxes.boxes.size(), 4u);
-    EXPECT_EQ(boxes.boxes[3].text, U("Не удалось записать файл отчета «") + dir.path()
-                                       + U("/gone/temp.hta».\nПапка не найдена."));
+    EXPECT_EQ(boxes.boxes[3].text,
+              U("Не удалось записать файл отчета «") + dir.path() + U("/gone/temp.hta».\nПапка не найдена."));
 
     // The per-user folder cannot be made: a file stands in its way.
     o.out.place.writable = [](const QString &) { return false; };
@@ -165,8 +169,8 @@ TEST(ReportFiles, FailuresAreShownAndNoPreviewOpens)
     o.out.place.userFolder = dir.filePath(U("blocker/volumescope"));
     EXPECT_FALSE(WriteHtmlReport(GoldenList(), {}, {}, {}, QString(), o.out));
     ASSERT_EQ(boxes.boxes.size(), 5u);
-    EXPECT_TRUE(boxes.boxes[4].text.startsWith(U("Не удалось создать папку для файлов отчета «")
-                                               + dir.path() + U("/blocker/volumescope».\n")));
+    EXPECT_TRUE(boxes.boxes[4].text.startsWith(U("Не удалось создать папку для файлов отчета «") +
+                                               dir.path() + U("/blocker/volumescope».\n")));
 
     EXPECT_TRUE(o.previews.isEmpty());
 }

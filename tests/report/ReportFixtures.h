@@ -11,15 +11,22 @@
 #include <QStringList>
 #include <vector>
 
-namespace vs::test {
+namespace vs::test
+{
 
-inline QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+inline QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 // The main list's five columns at their first widths.
 inline std::vector<ReportColumn> MainColumns()
 {
-    return {{U("Папка"), 5203}, {U("Процентное соотношение"), 5292}, {U("Размер"), 2205},
-            {QString(), 0}, {QString(), 0}};
+    return {{U("Папка"), 5203},
+            {U("Процентное соотношение"), 5292},
+            {U("Размер"), 2205},
+            {QString(), 0},
+            {QString(), 0}};
 }
 
 inline ReportRow ParentRow(bool ticked = false)
@@ -61,8 +68,7 @@ inline QByteArray ReadAll(const QString &path)
 
 inline QStringList FilesIn(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
 // A report place in a given folder that is always writable, with a recorded

@@ -5,7 +5,8 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 using Icon = MessageBoxes::Icon;
 

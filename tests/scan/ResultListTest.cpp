@@ -1,7 +1,7 @@
 #include "scan/ResultList.h"
+#include "ScanTestSupport.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
-#include "ScanTestSupport.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -11,9 +11,13 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
-ByteCount B(int64_t n) { return ByteCount::fromBytes(uint64_t(n)); }
+ByteCount B(int64_t n)
+{
+    return ByteCount::fromBytes(uint64_t(n));
+}
 
 bool SamePicture(const QIcon &icon, int index)
 {
@@ -132,7 +136,8 @@ TEST(ResultList, ThousandTwoFiftyFiveWithTies)
         EXPECT_EQ(it->text(2), QString::fromUtf8(w.sizeText));
         EXPECT_EQ(it->text(3), QString::fromLatin1(w.key));
         EXPECT_EQ(it->text(4), QString::fromLatin1(w.path));
-        EXPECT_EQ(it->toolTip(0), QString::fromLatin1(w.path) + QStringLiteral(" - ") + QString::fromUtf8(w.sizeText));
+        EXPECT_EQ(it->toolTip(0),
+                  QString::fromLatin1(w.path) + QStringLiteral(" - ") + QString::fromUtf8(w.sizeText));
         EXPECT_EQ(it->checkState(0), Qt::Unchecked);
         EXPECT_TRUE(it->flags() & Qt::ItemIsUserCheckable);
     }
@@ -234,7 +239,7 @@ TEST(ResultList, ClickDuringAScanKeepsTheNewRowsSortedUnderTheParentRow)
     List l;
     l.fill({{"/d/a", 1}, {"/d/b", 2}});
     l.list.setAutomaticSorting(false); // a scan starts
-    l.clickHeader(3);                   // the user sorts the old rows meanwhile
+    l.clickHeader(3);                  // the user sorts the old rows meanwhile
     l.fill({{"/d/x", 5}, {"/d/y", 9}, {"/d/z", 7}});
     EXPECT_EQ(l.names(), (std::vector<QString>{QStringLiteral("\\..."), QStringLiteral("/d/y"),
                                                QStringLiteral("/d/z"), QStringLiteral("/d/x")}));
@@ -284,7 +289,8 @@ TEST(ResultList, SelectionTextAndTheContextMenuTrigger)
     l.list.show();
 
     QString labelAtMenu;
-    QObject::connect(&l.list, &ResultList::contextMenuRequested, [&](const QPoint &) { labelAtMenu = l.label.text(); });
+    QObject::connect(&l.list, &ResultList::contextMenuRequested,
+                     [&](const QPoint &) { labelAtMenu = l.label.text(); });
     QSignalSpy menu(&l.list, &ResultList::contextMenuRequested);
 
     const QPoint fourth = l.list.visualItemRect(l.row(4)).center();
@@ -315,7 +321,6 @@ TEST(ResultList, DoubleClickAndEnterAskForADrillDown)
     QTest::keyRelease(&l.list, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(drill.count(), 3);
 }
-
 
 TEST(ResultList, AClickBelowTheRowsKeepsARowSelected)
 {

@@ -2,13 +2,13 @@
 // list (Dir1), the file system, the yield and the message boxes.
 #pragma once
 
-#include "widgets/FolderChooser.h"
+#include "fs/Paths.h"
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 #include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "util/Errors.h"
-#include "fs/Paths.h"
+#include "widgets/FolderChooser.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -18,10 +18,12 @@
 #include <functional>
 #include <memory>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class FakeChooser : public FolderChooser {
-public:
+class FakeChooser : public FolderChooser
+{
+  public:
     QByteArray openFolder() const override { return open; }
     QByteArray highlightedFolder() const override { return highlighted.isNull() ? open : highlighted; }
     void openAt(const QByteArray &path) override

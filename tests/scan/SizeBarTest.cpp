@@ -1,12 +1,16 @@
-#include "scan/ResultList.h"
 #include "scan/SizeBar.h"
+#include "scan/ResultList.h"
 
 #include <gtest/gtest.h>
 
 using namespace vs;
 
-namespace {
-ByteCount B(int64_t n) { return ByteCount::fromBytes(uint64_t(n)); }
+namespace
+{
+ByteCount B(int64_t n)
+{
+    return ByteCount::fromBytes(uint64_t(n));
+}
 } // namespace
 
 TEST(SizeBar, LengthsAndTiesAgainstOneThousand)
@@ -18,9 +22,9 @@ TEST(SizeBar, LengthsAndTiesAgainstOneThousand)
     EXPECT_EQ(BarLength(B(150), B(1000)), 10); // 10.5, even below: down
     EXPECT_EQ(BarLength(B(850), B(1000)), 60); // 59.5
     EXPECT_EQ(BarLength(B(0), B(1000)), 0);
-    EXPECT_EQ(BarLength(B(50), B(7000)), 0);   // 0.5 to even
-    EXPECT_EQ(BarLength(B(150), B(7000)), 2);  // 1.5 to even
-    EXPECT_EQ(BarLength(B(250), B(7000)), 2);  // 2.5 to even
+    EXPECT_EQ(BarLength(B(50), B(7000)), 0);  // 0.5 to even
+    EXPECT_EQ(BarLength(B(150), B(7000)), 2); // 1.5 to even
+    EXPECT_EQ(BarLength(B(250), B(7000)), 2); // 2.5 to even
 }
 
 TEST(SizeBar, HundredthsAreRoundedBeforeTheWholeNumber)
@@ -43,9 +47,9 @@ TEST(SizeBar, AllEmptyAndHugeSizes)
 
 TEST(SizeBar, BandsAreTenWideAndTheLastEleven)
 {
-    const std::vector<std::pair<int, int>> cases = {{0, 1},  {9, 1},  {10, 2}, {19, 2}, {20, 3}, {29, 3},
-                                                    {30, 4}, {39, 4}, {40, 5}, {49, 5}, {50, 6}, {59, 6},
-                                                    {60, 7}, {69, 7}, {70, 7}};
+    const std::vector<std::pair<int, int>> cases = {{0, 1},  {9, 1},  {10, 2}, {19, 2}, {20, 3},
+                                                    {29, 3}, {30, 4}, {39, 4}, {40, 5}, {49, 5},
+                                                    {50, 6}, {59, 6}, {60, 7}, {69, 7}, {70, 7}};
     for (auto [length, band] : cases)
         EXPECT_EQ(BandOf(length), band) << length;
 }

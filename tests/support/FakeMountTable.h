@@ -7,10 +7,12 @@
 
 #include <map>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class FakeMountTable : public MountTable {
-public:
+class FakeMountTable : public MountTable
+{
+  public:
     DriveEntry &add(const QByteArray &mountPoint, const QString &label = {})
     {
         DriveEntry d;

@@ -2,9 +2,11 @@
 
 #include "util/Errors.h"
 
-namespace vs::test {
+namespace vs::test
+{
 
-namespace {
+namespace
+{
 
 QByteArray parentOf(const QByteArray &path)
 {
@@ -14,8 +16,9 @@ QByteArray parentOf(const QByteArray &path)
     return k == 0 ? QByteArray("/") : path.left(k);
 }
 
-class FakeListing : public FolderListing {
-public:
+class FakeListing : public FolderListing
+{
+  public:
     explicit FakeListing(const FakeFileSystem::Folder &f) : folder_(f) {}
     bool next(QByteArray &name) override
     {
@@ -27,7 +30,7 @@ public:
         return true;
     }
 
-private:
+  private:
     FakeFileSystem::Folder folder_;
     size_t index_ = 0;
 };

@@ -11,17 +11,19 @@
 #include <map>
 #include <vector>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class FakeFileSystem : public FileSystem {
-public:
+class FakeFileSystem : public FileSystem
+{
+  public:
     struct Folder {
         std::vector<QByteArray> subs; // bare names in listing order
         int64_t size = 0;
-        int openError = 0;      // subFolders() fails at once with this number
-        int listError = 0;      // ... or fails after listErrorAfter names
+        int openError = 0; // subFolders() fails at once with this number
+        int listError = 0; // ... or fails after listErrorAfter names
         int listErrorAfter = 0;
-        int sizeError = 0;      // folderSize() fails with this number
+        int sizeError = 0; // folderSize() fails with this number
     };
     // Adds a folder (and links it into its parent's listing when the parent exists).
     Folder &add(const QByteArray &path, int64_t size = 0);
@@ -38,14 +40,16 @@ public:
     std::function<void(const QByteArray &)> onFolderSize;
 };
 
-class RecordingShell : public Shell {
-public:
+class RecordingShell : public Shell
+{
+  public:
     void open(const QByteArray &path, QWidget *) override { opened.push_back(path); }
     std::vector<QByteArray> opened;
 };
 
-class RecordingMessageBoxes : public MessageBoxes {
-public:
+class RecordingMessageBoxes : public MessageBoxes
+{
+  public:
     struct Box {
         QString text;
         QString title;
@@ -62,8 +66,9 @@ public:
 };
 
 // Counts yields; `hook(n)` runs during the n-th one (from 1).
-class ScriptedYield : public EventYield {
-public:
+class ScriptedYield : public EventYield
+{
+  public:
     void yield() override
     {
         ++count;

@@ -11,8 +11,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace vs::test {
-namespace {
+namespace vs::test
+{
+namespace
+{
 
 [[noreturn]] void Fail(const char *what)
 {
@@ -95,7 +97,7 @@ int MakeSpecialFiles(const TempTree &tree, const QByteArray &rel)
     ++made;
 
     const QByteArray sockPath = dir + "/sock";
-    sockaddr_un addr {};
+    sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (size_t(sockPath.size()) < sizeof addr.sun_path) {
         std::memcpy(addr.sun_path, sockPath.constData(), size_t(sockPath.size()));
@@ -117,7 +119,7 @@ int MakeSpecialFiles(const TempTree &tree, const QByteArray &rel)
 int MakeOddNames(const TempTree &tree, const QByteArray &rel)
 {
     static const char *const names[] = {
-        "\xff\xfe latin-1 \xe9",     // not UTF-8
+        "\xff\xfe latin-1 \xe9",    // not UTF-8
         "\xd0\xbf\xd1\x80\xd0\xb8", // Cyrillic
         "new\nline",
         "tab\there",

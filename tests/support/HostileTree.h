@@ -10,13 +10,14 @@
 #include <QByteArray>
 #include <cstdint>
 
-namespace vs::test {
+namespace vs::test
+{
 
 struct ChainShape {
-    int levels = 1;          // folders nested one in another
-    int sideFolders = 0;     // extra folders beside each level's next folder
-    int64_t fileSize = 1;    // each level and each side folder holds one file this big (0: none)
-    QByteArray name = "d";   // name of every chain folder
+    int levels = 1;        // folders nested one in another
+    int sideFolders = 0;   // extra folders beside each level's next folder
+    int64_t fileSize = 1;  // each level and each side folder holds one file this big (0: none)
+    QByteArray name = "d"; // name of every chain folder
 };
 
 // Builds the chain below root/rel (created); returns the sum of the file sizes.

@@ -5,10 +5,12 @@
 #include <QEvent>
 #include <QObject>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class QuitWatch : public QObject {
-public:
+class QuitWatch : public QObject
+{
+  public:
     bool seen = false;
     bool eventFilter(QObject *, QEvent *event) override
     {

@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <cstdint>
 
-namespace vs::test {
+namespace vs::test
+{
 
 inline int32_t ReferenceChecksum(const QByteArray &d)
 {
@@ -23,8 +24,8 @@ inline int32_t ReferenceChecksum(const QByteArray &d)
     }
     auto le32 = [&](uint64_t p) { return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | at(p + 3) << 24; };
     const int32_t e = int32_t(le32(0x3C));
-    if (at(0) == 'M' && at(1) == 'Z' && e >= 0 && e < 256 * 1024 * 1024 && at(e) == 'P' && at(e + 1) == 'E'
-        && at(e + 2) == 0 && at(e + 3) == 0) {
+    if (at(0) == 'M' && at(1) == 'Z' && e >= 0 && e < 256 * 1024 * 1024 && at(e) == 'P' && at(e + 1) == 'E' &&
+        at(e + 2) == 0 && at(e + 3) == 0) {
         const uint32_t magic = at(e + 24) | at(e + 25) << 8;
         if (magic == 0x10B || magic == 0x20B) {
             const uint32_t h = le32(uint64_t(e) + 88);

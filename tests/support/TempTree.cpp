@@ -3,13 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
-#include <dirent.h>
 #include <cstdlib>
+#include <dirent.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vs::test {
+namespace vs::test
+{
 
 TempTree::TempTree()
 {

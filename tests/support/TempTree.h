@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-namespace vs::test {
+namespace vs::test
+{
 
-class TempTree {
-public:
+class TempTree
+{
+  public:
     TempTree();
     ~TempTree();
     const QByteArray &root() const { return root_; }
@@ -21,7 +23,7 @@ public:
     void symlink(const QByteArray &target, const QByteArray &rel) const;
     void hardlink(const QByteArray &existingRel, const QByteArray &rel) const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QByteArray root_;
 };

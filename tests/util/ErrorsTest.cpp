@@ -1,6 +1,6 @@
 #include "util/Errors.h"
-#include "util/FileSystem.h"
 #include "fs/Paths.h"
+#include "util/FileSystem.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

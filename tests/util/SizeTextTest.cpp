@@ -5,9 +5,13 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
-QString sz(uint64_t bytes) { return SizeText(ByteCount::fromBytes(bytes), QStringLiteral(",")); }
+QString sz(uint64_t bytes)
+{
+    return SizeText(ByteCount::fromBytes(bytes), QStringLiteral(","));
+}
 
 int errorOf(const std::function<void()> &f)
 {
@@ -104,9 +108,9 @@ TEST(TrimDecimalComma, OnlyTheGivenSeparator)
 TEST(DriveTypeName, TableAndCodes)
 {
     const std::vector<std::tuple<int, const char *, int>> rows = {
-        {0, "Не опознанный", 7}, {1, "Локальный диск", 1}, {2, "Сменный носитель", 2},
+        {0, "Не опознанный", 7},  {1, "Локальный диск", 1}, {2, "Сменный носитель", 2},
         {3, "Локальный диск", 3}, {4, "Сетевой диск", 4},   {5, "CD-дисковод", 5},
-        {6, "RAM диск", 6},      {7, "Не опознанный", 7},  {-1, "Не опознанный", 7},
+        {6, "RAM диск", 6},       {7, "Не опознанный", 7},  {-1, "Не опознанный", 7},
     };
     for (const auto &[platform, name, code] : rows) {
         int out = -100;

@@ -1,7 +1,7 @@
 #include "widgets/DirListBox.h"
+#include "fs/Paths.h"
 #include "support/Fakes.h"
 #include "util/Errors.h"
-#include "fs/Paths.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,7 +10,8 @@
 using namespace vs;
 using namespace vs::test;
 
-namespace {
+namespace
+{
 
 struct DirFixture : ::testing::Test {
     DirFixture()
@@ -69,7 +70,7 @@ TEST_F(DirFixture, ShowsAncestorsThenTheOpenFolderThenSortedSubfoldersIndented)
     EXPECT_EQ(dir.objectName(), QStringLiteral("Dir1"));
     EXPECT_EQ(dir.openFolder(), QByteArray("/home/u"));
     EXPECT_EQ(dir.openFolderRow(), 2);
-    const std::vector<QString> expected = {u"/"_qs,    u"home"_qs, u"u"_qs,      u"alpha"_qs,
+    const std::vector<QString> expected = {u"/"_qs,    u"home"_qs,   u"u"_qs,      u"alpha"_qs,
                                            u"Beta"_qs, u"broken"_qs, u"locked"_qs, u"zeta"_qs};
     std::vector<QString> shown = texts();
     // The undecodable name sorts somewhere; take it out to compare the rest.

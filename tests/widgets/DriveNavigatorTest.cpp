@@ -1,8 +1,8 @@
+#include "widgets/DriveNavigator.h"
 #include "support/FakeMountTable.h"
+#include "support/Fakes.h"
 #include "widgets/DirListBox.h"
 #include "widgets/DriveListBox.h"
-#include "widgets/DriveNavigator.h"
-#include "support/Fakes.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -25,7 +25,8 @@ TEST(MountIndexForPath, LongestMountPointHoldingThePath)
     EXPECT_EQ(MountIndexForPath({}, "/etc"), -1);
 }
 
-namespace {
+namespace
+{
 
 FakeMountTable Mounts()
 {
@@ -81,8 +82,7 @@ TEST_F(DriveFixture, ListShowsMountPointsWithLabelsAndTheDriveOfTheStartFolder)
     EXPECT_EQ(nav.lastDriveIndex(), 0);
     drive1.chooseDriveFor("/media/usb/photos");
     EXPECT_EQ(drive1.currentIndex(), 2);
-    EXPECT_EQ(drive1.palette().color(QPalette::Base),
-              QApplication::palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(drive1.palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
 }
 
 TEST_F(DriveFixture, DriveWithoutMediumIsReportedAndThePreviousDriveComesBack)

@@ -4,7 +4,8 @@
 
 using namespace vs;
 
-namespace {
+namespace
+{
 
 // The bytes the desktop gets back when it decodes the URL's path.
 QByteArray DecodedPath(const QUrl &url)
@@ -54,8 +55,9 @@ TEST(FileUrlFromPath, CyrillicNameIsItsUtf8Bytes)
 {
     const QByteArray path = "/home/u/Документы/отчёт.htm";
     const QUrl url = FileUrlFromPath(path);
-    EXPECT_EQ(url.toEncoded(), QByteArray("file:///home/u/%D0%94%D0%BE%D0%BA%D1%83%D0%BC%D0%B5%D0%BD%D1%82%D1%8B/"
-                                          "%D0%BE%D1%82%D1%87%D1%91%D1%82.htm"));
+    EXPECT_EQ(url.toEncoded(),
+              QByteArray("file:///home/u/%D0%94%D0%BE%D0%BA%D1%83%D0%BC%D0%B5%D0%BD%D1%82%D1%8B/"
+                         "%D0%BE%D1%82%D1%87%D1%91%D1%82.htm"));
     EXPECT_EQ(DecodedPath(url), path);
     EXPECT_EQ(url.toLocalFile(), QString::fromUtf8(path));
 }

@@ -9,13 +9,14 @@
 #include <cstdint>
 #include <sys/stat.h>
 
-namespace vs {
+namespace vs
+{
 
 constexpr int64_t kPrefixBytes = 4096;
 
 struct ReadControl {
-    const std::atomic<bool> *cancel = nullptr;  // stop between chunks when set
-    std::atomic<int64_t> *bytesDone = nullptr;  // bytes read so far, all readers
+    const std::atomic<bool> *cancel = nullptr; // stop between chunks when set
+    std::atomic<int64_t> *bytesDone = nullptr; // bytes read so far, all readers
 };
 
 // Opens a regular file for reading (O_NOFOLLOW when `noFollow`); -1 for

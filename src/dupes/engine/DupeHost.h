@@ -12,14 +12,18 @@
 #include <array>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
 // Row colours as 0x00BBGGRR values (the list's background is grey).
 constexpr uint32_t kDupeCyan = 0xFFFF00;
 constexpr uint32_t kDupeYellow = 0x00FFFF;
 
 // Tool tip of the chosen file's own row in the one-file search.
-inline QString SameFileMarker() { return QStringLiteral(" <- Один и тот же файл!"); }
+inline QString SameFileMarker()
+{
+    return QStringLiteral(" <- Один и тот же файл!");
+}
 
 // One result row, as plain data; the window turns it into a list item:
 // text = path (shown with DisplayPath), "Размер" = SizeText(size),
@@ -54,15 +58,16 @@ struct FileContent {
 // The file whose copies the one-file search looks for (the window's
 // chosenPath, chosenSize, chosenSum, plus the contents behind the sum).
 struct ChosenFile {
-    QByteArray path;        // chosenPath; empty while none is chosen
-    ByteCount size;         // chosenSize
-    int32_t checksum = 0;   // chosenSum
-    FileContent content;    // contents read when the file was taken
+    QByteArray path;           // chosenPath; empty while none is chosen
+    ByteCount size;            // chosenSize
+    int32_t checksum = 0;      // chosenSum
+    FileContent content;       // contents read when the file was taken
     uint64_t dev = 0, ino = 0; // identity of the file taken (0 when unknown)
 };
 
-class DupeHost {
-public:
+class DupeHost
+{
+  public:
     virtual ~DupeHost() = default;
 
     // Once per directory entry: let the window process its events.

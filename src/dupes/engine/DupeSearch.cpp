@@ -6,9 +6,11 @@
 #include <QElapsedTimer>
 #include <new>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 double steadySeconds()
 {

@@ -21,14 +21,16 @@
 
 #include <functional>
 
-namespace vs {
+namespace vs
+{
 
 class EventYield;
 
 enum class DupeSearchKind { TreeScan, OneFile };
 
-class DupeSearchListener {
-public:
+class DupeSearchListener
+{
+  public:
     enum class Stage {
         Walking,   // the walk begins
         Sorting,   // the tree scan collected files and sorts them (a repaint is due)
@@ -59,8 +61,9 @@ public:
     virtual void searchFinished(DupeSearchKind kind, double seconds, int rows) = 0;
 };
 
-class DupeSearch final : public DupeHost {
-public:
+class DupeSearch final : public DupeHost
+{
+  public:
     // `clock` gives seconds of a monotonic clock (a steady clock when empty).
     DupeSearch(EventYield &yield, DupeSearchListener &listener, std::function<double()> clock = {});
 
@@ -100,7 +103,7 @@ public:
     void addRow(const DupeRow &row) override;
     bool contentProgress(int64_t bytesDone, int64_t bytesTotal) override;
 
-private:
+  private:
     void showScanError(const VsError &e);
     bool finish(DupeSearchKind kind, double start);
 

@@ -13,10 +13,11 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <unordered_map>
 #include <unistd.h>
+#include <unordered_map>
 
-namespace vs {
+namespace vs
+{
 
 bool SizeGreater(ByteCount a, ByteCount b)
 {
@@ -64,7 +65,8 @@ void SortBySize(FileCollection &files)
     r = std::move(sorted);
 }
 
-namespace {
+namespace
+{
 
 constexpr int kFewUnits = 4;
 constexpr int64_t kSmallFile = 64 * 1024;
@@ -150,7 +152,8 @@ std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit>
     std::vector<Batch> batches;
     for (size_t i = 0; i < jobs.size();) {
         size_t j = i + 1;
-        while (j < jobs.size() && j - i < 64 && keyed[j].first == keyed[i].first && folder(jobs[j]) == folder(jobs[i]))
+        while (j < jobs.size() && j - i < 64 && keyed[j].first == keyed[i].first &&
+               folder(jobs[j]) == folder(jobs[i]))
             ++j;
         batches.push_back({i, j});
         i = j;
@@ -171,15 +174,17 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
     for (size_t k = b.begin; k < b.end; ++k) {
         Unit &u = units[size_t(jobs[k])];
         const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
-        struct stat st {};
+        struct stat st {
+        };
         const char *name = r[size_t(u.firstRecord)].path.constData() + cut;
-        int fd = dir < 0                ? -1
-                 : check ? OpenRegularAt(dir, name, st)
-                         : OpenNoAtimeAt(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+        int fd = dir < 0 ? -1
+                 : check
+                     ? OpenRegularAt(dir, name, st)
+                     : OpenNoAtimeAt(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
-        if (fd >= 0 && check
-            && (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+        if (fd >= 0 && check &&
+            (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
             ::close(fd);
             fd = -1;
         }
@@ -227,7 +232,8 @@ Candidates GroupBySize(const std::vector<FileRecord> &r)
                     u.ino = rec.ino;
                     u.firstRecord = i;
                     const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
-                    u.folderLength = slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
+                    u.folderLength =
+                        slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
                     c.units.push_back(u);
                 }
                 c.unitOf[size_t(i)] = it->second;
@@ -254,7 +260,8 @@ void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &r
             continue;
         // A few small files of one size are usually copies, and reading one
         // whole costs about what opening it twice does: read them at once.
-        const bool whole = run.endUnit - run.firstUnit <= kFewUnits && units[size_t(run.firstUnit)].size <= kSmallFile;
+        const bool whole =
+            run.endUnit - run.firstUnit <= kFewUnits && units[size_t(run.firstUnit)].size <= kSmallFile;
         for (int u = run.firstUnit; u < run.endUnit; ++u) {
             Unit &unit = units[size_t(u)];
             jobs.push_back(u);

@@ -19,7 +19,8 @@
 
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 // a > b, as the stored 64-bit values.
 bool SizeGreater(ByteCount a, ByteCount b);

@@ -13,10 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace vs
+{
 
-namespace vs {
-
-namespace {
+namespace
+{
 
 constexpr uint64_t kFold = 0xFFFF;
 constexpr size_t kChunk = 256 * 1024; // stays in L2 between the copy and the sums
@@ -25,7 +26,8 @@ constexpr size_t kHead = 4096;
 // The sum of the little-endian 16-bit words of `n` bytes (a multiple of 32),
 // reduced modulo 0xFFFF; 0 only when every byte is 0. Each 32-bit lane adds
 // its two words; lanes are emptied before they could overflow.
-__attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(const unsigned char *p, size_t n)
+__attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(const unsigned char *p,
+                                                                               size_t n)
 {
     typedef uint32_t Lanes __attribute__((vector_size(32)));
     uint64_t total = 0;
@@ -56,8 +58,9 @@ __attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(c
 // 0xFFFF (kept apart from zero: a sum of non-zero words never folds to 0), so
 // the bytes can be added in any grouping: whole words or dwords, or low bytes
 // once and high bytes times 256.
-class WordSum {
-public:
+class WordSum
+{
+  public:
     explicit WordSum(uint64_t limit) : limit_(limit) {}
 
     // Adds bytes found at file offset `offset`; bytes at or past the limit
@@ -99,7 +102,7 @@ public:
         return mod_ == 0 ? uint32_t(kFold) : uint32_t(mod_);
     }
 
-private:
+  private:
     uint64_t limit_;
     uint64_t mod_ = 0;
     uint64_t any_ = 0;
@@ -122,8 +125,7 @@ void ViewBytes(uint64_t length, uint64_t pos, unsigned char *out, size_t n, Fetc
 }
 
 // The stored checksum field when the view is an executable image.
-template <typename Fetch>
-bool ImageField(uint64_t length, Fetch &&fetch, uint32_t &stored)
+template <typename Fetch> bool ImageField(uint64_t length, Fetch &&fetch, uint32_t &stored)
 {
     unsigned char b[4];
     ViewBytes(length, 0, b, 2, fetch);
@@ -150,8 +152,7 @@ uint32_t SubtractWord(uint32_t s, uint32_t w)
     return s >= w ? s - w : s - w + uint32_t(kFold);
 }
 
-template <typename Fetch>
-int32_t FinishChecksum(uint32_t sum, uint64_t size, Fetch &&fetch)
+template <typename Fetch> int32_t FinishChecksum(uint32_t sum, uint64_t size, Fetch &&fetch)
 {
     const uint64_t length = size & 0xFFFFFFFFull;
     uint32_t stored = 0;
@@ -181,17 +182,17 @@ const char *ZeroBlock()
 bool StoredImageChecksum(const char *data, size_t size, uint32_t &stored)
 {
     const uint64_t length = uint64_t(size) & 0xFFFFFFFFull;
-    return ImageField(length,
-                      [&](uint64_t pos, unsigned char *out, size_t n) { std::memcpy(out, data + pos, n); },
-                      stored);
+    return ImageField(
+        length, [&](uint64_t pos, unsigned char *out, size_t n) { std::memcpy(out, data + pos, n); }, stored);
 }
 
 int32_t ChecksumOfBytes(const char *data, size_t size)
 {
     WordSum sum(uint64_t(size) & 0xFFFFFFFFull);
     sum.add(0, reinterpret_cast<const unsigned char *>(data), size);
-    return FinishChecksum(sum.value(), size,
-                          [&](uint64_t pos, unsigned char *out, size_t n) { std::memcpy(out, data + pos, n); });
+    return FinishChecksum(sum.value(), size, [&](uint64_t pos, unsigned char *out, size_t n) {
+        std::memcpy(out, data + pos, n);
+    });
 }
 
 FileContent ContentOfBytes(const char *data, size_t size)
@@ -204,12 +205,14 @@ FileContent ContentOfBytes(const char *data, size_t size)
     return c;
 }
 
-namespace {
+namespace
+{
 
 // One read of a file's contents that feeds the checksum and the hash alike,
 // keeping the first bytes for the image header the checksum looks at.
-class ContentPass {
-public:
+class ContentPass
+{
+  public:
     ContentPass(int fd, int64_t size, const ReadControl &control)
         : fd_(fd), size_(size), control_(control), sum_(uint64_t(size) & 0xFFFFFFFFull)
     {
@@ -292,7 +295,7 @@ public:
         return c;
     }
 
-private:
+  private:
     const int fd_;
     const int64_t size_;
     const ReadControl &control_;
@@ -327,7 +330,8 @@ FileContent ReadContent(int fd, int64_t size, const ReadControl &control, int64_
     if (size < 0)
         return FileContent{};
     if (allocated < 0) {
-        struct stat st {};
+        struct stat st {
+        };
         allocated = fstat(fd, &st) == 0 ? int64_t(st.st_blocks) * 512 : size;
     }
     bool sparse = allocated < size; // only then are holes worth looking for
@@ -402,19 +406,22 @@ bool ReadPrefix(int fd, int64_t size, std::array<uint64_t, 2> &digest, FileConte
 
 int OpenRegularAt(int dirFd, const char *name, struct stat &st)
 {
-    return KeepIfRegular(OpenNoAtimeAt(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW), st);
+    return KeepIfRegular(
+        OpenNoAtimeAt(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW), st);
 }
 
-FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize,
-                            uint64_t expectDev, uint64_t expectIno)
+FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize, uint64_t expectDev,
+                            uint64_t expectIno)
 {
-    struct stat st {};
+    struct stat st {
+    };
     const int fd = OpenRegular(path, noFollow, st);
     if (fd < 0)
         return FileContent{};
     FileContent c;
-    const bool changed = (expectSize >= 0 && int64_t(st.st_size) != expectSize)
-                         || (expectIno != 0 && (uint64_t(st.st_dev) != expectDev || uint64_t(st.st_ino) != expectIno));
+    const bool changed =
+        (expectSize >= 0 && int64_t(st.st_size) != expectSize) ||
+        (expectIno != 0 && (uint64_t(st.st_dev) != expectDev || uint64_t(st.st_ino) != expectIno));
     if (!changed)
         c = ReadContent(fd, int64_t(st.st_size), ReadControl{}, int64_t(st.st_blocks) * 512);
     close(fd);

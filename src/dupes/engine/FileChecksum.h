@@ -12,7 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vs {
+namespace vs
+{
 
 // The checksum of the file at `path` (links followed); 0 when it cannot be
 // opened or read, and 0 for an empty file.
@@ -22,9 +23,8 @@ int32_t FileChecksum(const QByteArray &path);
 // O_NOFOLLOW semantics when `noFollow`. When `expectSize` >= 0 the file must
 // still have that size and, with `expectIno`, that identity, or it counts as
 // unreadable (it changed since it was listed).
-FileContent ReadFileContent(const QByteArray &path, bool noFollow = false,
-                            int64_t expectSize = -1, uint64_t expectDev = 0,
-                            uint64_t expectIno = 0);
+FileContent ReadFileContent(const QByteArray &path, bool noFollow = false, int64_t expectSize = -1,
+                            uint64_t expectDev = 0, uint64_t expectIno = 0);
 
 // The checksum and the content hash of bytes in memory (a whole file).
 int32_t ChecksumOfBytes(const char *data, size_t size);

@@ -17,7 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vs {
+namespace vs
+{
 
 void FileCollection::reset()
 {
@@ -62,7 +63,8 @@ bool IsFileFound(const QByteArray &path)
     return true;
 }
 
-namespace {
+namespace
+{
 
 constexpr int kMaxSubfolders = 32767; // the subfolder list counts in 16 bits
 constexpr size_t kAheadFrom = 32;     // fewer files are queried one by one
@@ -97,17 +99,20 @@ bool MayBeFile(const Entry &e)
 // cost, and the results are used exactly as if made one by one.
 WorkerPool &AttributePool()
 {
-    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersBesideCaller(3)); // lives as long as the process
+    static WorkerPool *pool =
+        new WorkerPool(WorkerPool::HelpersBesideCaller(3)); // lives as long as the process
     return *pool;
 }
 
 struct Attributes {
     int error = -1; // -1 not queried yet, 0 queried, else errno
-    struct stat st {};
+    struct stat st {
+    };
 };
 
-class Walker {
-public:
+class Walker
+{
+  public:
     Walker(DupeHost &host, WalkMode mode, FileCollection *files, const QByteArray &pattern,
            int32_t &entryCount, int32_t &folderCount)
         : host_(host), mode_(mode), files_(files), pattern_(pattern), entryCount_(entryCount),
@@ -132,7 +137,7 @@ public:
             ::close(dirFd);
     }
 
-private:
+  private:
     bool matches(const QByteArray &name) const
     {
         return matchAll_ || ::fnmatch(pattern_.constData(), name.constData(), 0) == 0;
@@ -141,14 +146,13 @@ private:
     void report(const VsError &e, const QByteArray &lastFile)
     {
         const QString number = QString::number(e.number);
-        host_.showError(e.number, number + e.description + QLatin1Char('\r') + DisplayPath(lastFile),
-                        number);
+        host_.showError(e.number, number + e.description + QLatin1Char('\r') + DisplayPath(lastFile), number);
     }
 
     static bool Ignored(int number)
     {
-        return number == kErrInvalidCall || number == kErrBadFileName || number == kErrFileNotFound
-               || number == kErrPathAccess;
+        return number == kErrInvalidCall || number == kErrBadFileName || number == kErrFileNotFound ||
+               number == kErrPathAccess;
     }
 
     // One folder: read it, the subfolder pass, the file pass, the descent.
@@ -177,10 +181,11 @@ private:
             if (e.type != DT_UNKNOWN) {
                 isDir = e.type == DT_DIR;
             } else {
-                struct stat st {};
+                struct stat st {
+                };
                 // A failed query has every attribute bit set, the directory bit too.
-                isDir = ::fstatat(dirFd, e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0
-                        || S_ISDIR(st.st_mode);
+                isDir = ::fstatat(dirFd, e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                        S_ISDIR(st.st_mode);
             }
             if (isDir) {
                 if (int(subfolders.size()) >= kMaxSubfolders)
@@ -206,15 +211,16 @@ private:
         AttributePool().run(entries.size(), [&](size_t i) {
             const Entry &e = entries[i];
             if (MayBeFile(e) && !IsDotName(e.name.constData()) && matches(e.name))
-                ahead[i].error = ::fstatat(dirFd, e.name.constData(), &ahead[i].st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+                ahead[i].error =
+                    ::fstatat(dirFd, e.name.constData(), &ahead[i].st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
         });
         return ahead;
     }
 
     // The attributes of entry `index`, from the pool's queries when made;
     // 0 or the errno of the query.
-    static int AttributesOf(int dirFd, const std::vector<Entry> &entries, const std::vector<Attributes> &ahead,
-                            size_t index, struct stat &st)
+    static int AttributesOf(int dirFd, const std::vector<Entry> &entries,
+                            const std::vector<Attributes> &ahead, size_t index, struct stat &st)
     {
         if (!ahead.empty() && ahead[index].error >= 0) {
             st = ahead[index].st;
@@ -245,7 +251,8 @@ private:
             lastFile = full;
             if (e.type == DT_DIR)
                 continue;
-            struct stat st {};
+            struct stat st {
+            };
             bool statted = false;
             if (MayBeFile(e)) {
                 if (const int error = AttributesOf(dirFd, entries, ahead, index, st)) {
@@ -326,8 +333,8 @@ void WalkFrom(DupeHost &host, WalkMode mode, FileCollection *files, QByteArray &
 
 } // namespace
 
-void FindFilesAPI_all(DupeHost &host, FileCollection &files, QByteArray &path,
-                      const QByteArray &pattern, int32_t &entryCount, int32_t &folderCount)
+void FindFilesAPI_all(DupeHost &host, FileCollection &files, QByteArray &path, const QByteArray &pattern,
+                      int32_t &entryCount, int32_t &folderCount)
 {
     WalkFrom(host, WalkMode::Collect, &files, path, pattern, entryCount, folderCount);
 }

@@ -15,24 +15,26 @@
 #include <cstdint>
 #include <vector>
 
-namespace vs {
+namespace vs
+{
 
 // One collected file. The checksum is filled in only for files that can be
 // in a group (see DuplicateGroups.h); the rest are never read.
 struct FileRecord {
-    QByteArray path;      // folder path (ending in "/") followed by the name
+    QByteArray path; // folder path (ending in "/") followed by the name
     ByteCount size;
     int32_t checksum = 0;
     uint64_t dev = 0, ino = 0;
-    int32_t folder = -1;  // serial number of its folder in the walk (-1: unknown)
-    FileContent content;  // valid once `contentRead`
+    int32_t folder = -1; // serial number of its folder in the walk (-1: unknown)
+    FileContent content; // valid once `contentRead`
     bool contentRead = false;
 };
 
 // The collection the tree scan fills: entries 1..fileCount live in
 // records[0..fileCount-1]. Room is made 10,000 entries at a time.
-class FileCollection {
-public:
+class FileCollection
+{
+  public:
     static constexpr int32_t kGrowth = 10000;
 
     // Empties the collection and makes room for the first 10,000 entries.
@@ -46,20 +48,20 @@ public:
 
     std::vector<FileRecord> records;
 
-private:
+  private:
     int32_t capacity_ = 0;
 };
 
 // The collecting walk: every regular file of the tree whose size passes the
 // host's range is appended to `files` (path and size; nothing is read).
 // `path` gets a trailing "/" when it has none; `pattern` is "*.*" for all.
-void FindFilesAPI_all(DupeHost &host, FileCollection &files, QByteArray &path,
-                      const QByteArray &pattern, int32_t &entryCount, int32_t &folderCount);
+void FindFilesAPI_all(DupeHost &host, FileCollection &files, QByteArray &path, const QByteArray &pattern,
+                      int32_t &entryCount, int32_t &folderCount);
 
 // The matching walk: every regular file of the tree goes through MatchStep
 // against host.chosenFile(); matches are handed to host.addRow().
-void FindFilesAPI(DupeHost &host, QByteArray &path, const QByteArray &pattern,
-                  int32_t &entryCount, int32_t &folderCount);
+void FindFilesAPI(DupeHost &host, QByteArray &path, const QByteArray &pattern, int32_t &entryCount,
+                  int32_t &folderCount);
 
 // The part of `text` before its first NUL; `text` itself is cut to it.
 QByteArray StripNulls(QByteArray &text);

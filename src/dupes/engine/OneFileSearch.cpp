@@ -13,15 +13,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vs {
+namespace vs
+{
 
-namespace {
+namespace
+{
 
 // stat() of a path of any length, links followed; throws VsError.
 struct stat StatChosen(const QByteArray &path)
 {
     const int fd = OpenAnyPath(path, O_PATH | O_CLOEXEC);
-    struct stat st {};
+    struct stat st {
+    };
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         const int err = errno;
         if (fd >= 0)

@@ -8,7 +8,8 @@
 #include <QByteArray>
 #include <optional>
 
-namespace vs {
+namespace vs
+{
 
 // Contents of the file at `path` (links followed), for the chosen file's
 // checksum; never fails (an unreadable file gives checksum 0).
