@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks every tracked C and C++ source under src, tests, bench and resources
+# Checks every tracked C and C++ source under src, tests, bench, resources and fuzz
 # against the committed .clang-format without changing any file. Prints the
 # files that would change and exits 1, or exits 0 when all are formatted.
 #   bash scripts/check-format.sh            (CLANG_FORMAT=clang-format-16 to pick one)
@@ -15,7 +15,8 @@ fi
 "$cf" --style=file --dump-config >/dev/null
 
 mapfile -d '' files < <(git ls-files -z -- 'src/*.cpp' 'src/*.h' 'src/*.c' 'tests/*.cpp' 'tests/*.h' 'tests/*.c' \
-    'bench/*.cpp' 'bench/*.h' 'bench/*.c' 'resources/*.cpp' 'resources/*.h' 'resources/*.c')
+    'bench/*.cpp' 'bench/*.h' 'bench/*.c' 'resources/*.cpp' 'resources/*.h' 'resources/*.c' \
+    'fuzz/*.cpp' 'fuzz/*.h')
 
 differ=()
 for f in "${files[@]}"; do

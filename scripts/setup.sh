@@ -14,6 +14,8 @@ PACKAGES=(
   fonts-dejavu-core
   dpkg-dev file desktop-file-utils
   clang-format
+  clang libclang-rt-14-dev
+  squashfs-tools squashfuse fuse3
 )
 
 missing=()
