@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   poppler-utils
   fonts-dejavu-core
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils lintian appstream
   clang-format
   clang libclang-rt-14-dev
   squashfs-tools squashfuse fuse3

@@ -34,6 +34,23 @@ QString UserReportFolder()
     return QDir::cleanPath(base + QStringLiteral("/volumescope"));
 }
 
+bool IsSystemFolder(const QString &folder)
+{
+    if (!QDir::isAbsolutePath(folder))
+        return false;
+    const QString clean = QDir::cleanPath(folder);
+    if (clean == QStringLiteral("/"))
+        return true;
+    static const char *const kSystemFolders[] = {"/usr",   "/opt",    "/bin", "/sbin", "/lib", "/lib32",
+                                                 "/lib64", "/libx32", "/etc", "/boot", "/snap"};
+    for (const char *top : kSystemFolders) {
+        const QString t = QLatin1String(top);
+        if (clean == t || clean.startsWith(t + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 bool IsFolderWritable(const QByteArray &folder)
 {
     return !folder.isEmpty() && ::access(folder.constData(), W_OK | X_OK) == 0;
@@ -41,7 +58,7 @@ bool IsFolderWritable(const QByteArray &folder)
 
 FileResult ChooseReportFolder(const ReportPlace &place, QString &folder)
 {
-    if (place.writable && place.writable(place.programFolder)) {
+    if (!IsSystemFolder(place.programFolder) && place.writable && place.writable(place.programFolder)) {
         folder = place.programFolder;
         return {};
     }

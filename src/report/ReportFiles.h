@@ -3,8 +3,11 @@
 // then replaces the target in one rename.
 //
 // Report files belong in the program's folder. A program installed system-
-// wide cannot write there, so its reports go to the user's data folder
-// ($XDG_DATA_HOME/volumescope, by default ~/.local/share/volumescope).
+// wide keeps them out of its folder, so that removing the package removes the
+// folder: when the program lives in a system folder (/usr, /opt, /bin ...),
+// even for root, or when the user cannot write to its folder, the reports go
+// to the user's data folder ($XDG_DATA_HOME/volumescope, by default
+// ~/.local/share/volumescope).
 #pragma once
 
 #include <QByteArray>
@@ -33,6 +36,10 @@ struct ReportPlace {
 ReportPlace DefaultReportPlace();
 // $XDG_DATA_HOME/volumescope, or ~/.local/share/volumescope.
 QString UserReportFolder();
+// Whether the folder is the root folder or lies below one of the folders
+// that packages install into (/usr, /opt, /bin, /sbin, /lib..., /etc, /boot,
+// /snap). Looks at the absolute path only.
+bool IsSystemFolder(const QString &folder);
 // Whether this process may create files in the folder (as the kernel decides,
 // so also right for root on a read-only file system).
 bool IsFolderWritable(const QByteArray &folder);
@@ -42,8 +49,8 @@ struct FileResult {
     explicit operator bool() const { return error == 0; }
 };
 
-// The folder report files go to: the program's folder when writable, else
-// the per-user folder, created when missing. `folder` receives it even on
+// The folder report files go to: the program's folder when it is not a
+// system folder and is writable, else the per-user folder, created when missing. `folder` receives it even on
 // failure, for the message.
 FileResult ChooseReportFolder(const ReportPlace &place, QString &folder);
 

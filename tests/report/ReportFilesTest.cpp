@@ -5,6 +5,7 @@
 #include "report/HtmlReport.h"
 #include "report/ReportFiles.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -75,6 +76,53 @@ TEST(ReportFiles, ReadOnlyProgramFolderSendsReportsToTheUserFolder)
     EXPECT_TRUE(FilesIn(program).isEmpty());
     EXPECT_EQ(FilesIn(o.out.place.userFolder), (QStringList{U("temp.hta"), U("копия.htm")}));
     EXPECT_EQ(o.previews, QStringList{o.out.place.userFolder + U("/temp.hta")});
+}
+
+TEST(ReportFiles, AProgramInASystemFolderWritesToTheUserFolderEvenAsRoot)
+{
+    // Root can write to /usr/lib/volumescope, but a report left there would
+    // keep the folder after the package is removed.
+    QTemporaryDir dir;
+    ReportPlace place;
+    place.userFolder = dir.filePath(U("home/.local/share/volumescope"));
+    QStringList asked;
+    place.writable = [&](const QString &folder) {
+        asked << folder;
+        return true;
+    };
+    for (const QString &program :
+         {U("/usr/lib/volumescope"), U("/usr/local/lib/volumescope"), U("/opt/volumescope"), U("/opt"),
+          U("/bin"), U("/usr/bin/../lib/volumescope"), U("/")}) {
+        place.programFolder = program;
+        QString folder;
+        ASSERT_TRUE(ChooseReportFolder(place, folder)) << program.toStdString();
+        EXPECT_EQ(folder, place.userFolder) << program.toStdString();
+    }
+    EXPECT_TRUE(asked.isEmpty()) << asked.join(U(", ")).toStdString();
+    EXPECT_TRUE(QFileInfo(place.userFolder).isDir());
+
+    // A program run from its build folder or a home folder keeps its reports
+    // beside it.
+    for (const QString &program : {U("/home/ivan/volumescope/build/bin"), U("/usr2/bin"), U("/optional"),
+                                   U("/tmp/usr/lib/volumescope")}) {
+        place.programFolder = program;
+        QString folder;
+        ASSERT_TRUE(ChooseReportFolder(place, folder));
+        EXPECT_EQ(folder, program);
+    }
+    EXPECT_EQ(asked, (QStringList{U("/home/ivan/volumescope/build/bin"), U("/usr2/bin"), U("/optional"),
+                                  U("/tmp/usr/lib/volumescope")}));
+}
+
+TEST(ReportFiles, SystemFoldersAreTheFoldersPackagesInstallInto)
+{
+    for (const char *path : {"/", "/usr", "/usr/", "/usr/lib/volumescope", "/opt/x", "/bin", "/sbin/x",
+                             "/lib", "/lib64/x", "/lib32", "/libx32/x", "/etc/x", "/boot",
+                             "/snap/volumescope/1/bin", "//usr//lib", "/home/../usr/lib"})
+        EXPECT_TRUE(IsSystemFolder(QLatin1String(path))) << path;
+    for (const char *path : {"", "usr/lib", "/home/ivan", "/tmp", "/usrx", "/library", "/srv/build",
+                             "/tmp/usr", "/media/usb/opt"})
+        EXPECT_FALSE(IsSystemFolder(QLatin1String(path))) << path;
 }
 
 TEST(ReportFiles, WritabilityIsTheKernelsAnswerForAnUnprivilegedUser)
