@@ -3,6 +3,7 @@
 #include "ColourLegend.h"
 #include "ProgramIcon.h"
 #include "SeparatorLine.h"
+#include "widgets/ScreenPlacement.h"
 #include "widgets/Twips.h"
 
 #include <QGuiApplication>
@@ -86,6 +87,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     icon_ = makeLabel(this, "picIcon", QString(), 180, 165, 780, 780);
     icon_->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
     icon_->setAlignment(Qt::AlignCenter);
+    icon_->setAccessibleName(QStringLiteral("Значок программы"));
 
     title_ = makeLabel(this, "lblTitle", QString(), 1245, 240, 735, 195);
     version_ = makeLabel(this, "lblVersion", QString(), 1245, 630, 570, 195);
@@ -101,6 +103,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->setObjectName(QStringLiteral("cmdOK"));
+    okButton_->setAccessibleDescription(QStringLiteral("Закрывает окно"));
     okButton_->setGeometry(TwRect(4245, 2670, 1260, 345));
     okButton_->setDefault(true);
     okButton_->setAutoDefault(true);
@@ -108,8 +111,10 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
     makeLabel(this, "Label1", QStringLiteral("Email:"), 180, 2970, 420, 195);
     email_ = makeAddress(this, "Text1", QString::fromUtf8(VOLUMESCOPE_EMAIL), 2970);
+    email_->setAccessibleName(QStringLiteral("Email"));
     makeLabel(this, "Label4", QStringLiteral("Сайт :"), 180, 3180, 450, 195);
     website_ = makeAddress(this, "Text2", QString::fromUtf8(VOLUMESCOPE_WEB), 3180);
+    website_->setAccessibleName(QStringLiteral("Сайт"));
 
     (new SeparatorLine(this, 90, 5654, 3405, grey))->setObjectName(QStringLiteral("Line1_2"));
     (new SeparatorLine(this, 90, 5639, 3420, white))->setObjectName(QStringLiteral("Line1_3"));
@@ -117,6 +122,9 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     makeLabel(this, "Label2", QStringLiteral("Цветовой показатель"), 195, 3465, 1665, 195);
     legend_ = new ColourLegend(this);
     legend_->setObjectName(QStringLiteral("Picture1"));
+    legend_->setAccessibleName(QStringLiteral("Цветовой показатель"));
+    legend_->setAccessibleDescription(
+        QStringLiteral("Цвета полос от самой маленькой папки (красный) до самой большой (фиолетовый)"));
     legend_->setGeometry(TwRect(120, 3705, 1965, 1440));
 
     makeLabel(this, "Label3_0", QStringLiteral("F1 – О программе"), 2295, 3585, 1365, 195);
@@ -132,11 +140,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     load();
     fitTexts();
 
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    PlaceOnScreen(this, MainWindowScreen());
 }
 
 frmAbout::~frmAbout() = default;

@@ -55,6 +55,7 @@ Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWid
 
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setAccessibleName(QStringLiteral("Панель инструментов"));
     buildToolbar();
 
     driveList_ = new DriveListBox(services.mounts, this);
@@ -62,9 +63,13 @@ Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWid
     driveInfoButton_ = pictureButton(this);
     driveInfoButton_->setObjectName(QStringLiteral("Command2"));
     driveInfoButton_->setToolTip(QStringLiteral("Информация о накопителях"));
+    driveInfoButton_->setAccessibleName(QStringLiteral("Информация о накопителях"));
+    driveInfoButton_->setAccessibleDescription(
+        QStringLiteral("Открывает обзор накопителей: объём, свободное и занятое место"));
 
     folderList_ = new DirListBox(services.fs, services.boxes, this);
     divider_ = new Divider(this);
+    divider_->setAccessibleName(QStringLiteral("Граница между панелями"));
 
     resultList_ = new ResultList(this);
     resultList_->setObjectName(QStringLiteral("ListView1"));
@@ -74,15 +79,19 @@ Form1::Form1(const WindowServices &services, const QByteArray &startFolder, QWid
 
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setAccessibleName(QStringLiteral("Ход измерения"));
+    progressBar_->setAccessibleDescription(QStringLiteral("Доля измеренных вложенных папок"));
     progressBar_->setRange(0, 100);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
 
     scanButton_ = new QPushButton(QStringLiteral("Показать"), this);
     scanButton_->setObjectName(QStringLiteral("Command1"));
+    scanButton_->setAccessibleDescription(QStringLiteral("Измеряет вложенные папки выбранной папки"));
 
     autoViewCheck_ = new QCheckBox(QStringLiteral("Авто просмотр"), this);
     autoViewCheck_->setObjectName(QStringLiteral("Check1"));
+    autoViewCheck_->setAccessibleDescription(QStringLiteral("Измерять папку сразу, как только она выбрана"));
     autoViewCheck_->setChecked(false);
 
     buildMenu();

@@ -5,6 +5,7 @@
 #include "drives/MountInfo.h"
 #include "drives/UsageChart.h"
 #include "util/ByteCount.h"
+#include "widgets/ScreenPlacement.h"
 #include "widgets/Twips.h"
 
 #include <QElapsedTimer>
@@ -119,6 +120,9 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
 
     driveList_ = new QTreeWidget(client_);
     driveList_->setObjectName(QStringLiteral("ListView1"));
+    driveList_->setAccessibleName(QStringLiteral("Накопители"));
+    driveList_->setAccessibleDescription(
+        QStringLiteral("Каждый накопитель: объём, свободное и занятое место, файловая система"));
     driveList_->setGeometry(TwRect(15, 4695, 6300, 2130));
     driveList_->setRootIsDecorated(false);
     driveList_->setUniformRowHeights(true);
@@ -149,15 +153,18 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
 
     usageChart_ = new QLabel(f);
     usageChart_->setObjectName(QStringLiteral("Picture1"));
+    usageChart_->setAccessibleName(QStringLiteral("Диаграмма занятого места"));
     usageChart_->setGeometry(TwRect(1058, 885, kChartWidth, kChartHeight));
     usageChart_->hide();
 
     auto *picture3 = new QLabel(f);
     picture3->setObjectName(QStringLiteral("Picture3"));
+    picture3->setAccessibleName(QStringLiteral("Цвет занятого места"));
     picture3->setGeometry(TwRect(300, 2580, 255, 255));
     picture3->setPixmap(Swatch(QColor(0, 0, 255), Px(255)));
     auto *picture2 = new QLabel(f);
     picture2->setObjectName(QStringLiteral("Picture2"));
+    picture2->setAccessibleName(QStringLiteral("Цвет свободного места"));
     picture2->setGeometry(TwRect(300, 2880, 255, 255));
     picture2->setPixmap(Swatch(QColor(255, 0, 255), Px(255)));
 
@@ -165,6 +172,7 @@ frmSplash::frmSplash(MountTable &mounts, VolumeQuery &volumes, QWidget *anchor)
     MakeLabel(f, "Label1", QStringLiteral("Свободно :"), 615, 2910);
     auto *image1 = new QLabel(f);
     image1->setObjectName(QStringLiteral("Image1"));
+    image1->setAccessibleName(QStringLiteral("Доступно пользователю"));
     image1->setGeometry(TwRect(315, 3210, 240, 240));
     image1->setPixmap(UsersPicture());
     MakeLabel(f, "Label9", QStringLiteral("Пользователь :"), 615, 3240);
@@ -314,9 +322,7 @@ void frmSplash::open(const QString &drive1Text)
 {
     opening_ = true;
     driveQueries_.enter();
-    QScreen *screen = anchor_ ? anchor_->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    PlaceOnScreen(this, anchor_ ? anchor_->screen() : MainWindowScreen());
     show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         raise();

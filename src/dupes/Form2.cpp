@@ -13,6 +13,7 @@
 #include "widgets/DirListBox.h"
 #include "widgets/DriveListBox.h"
 #include "widgets/DriveNavigator.h"
+#include "widgets/ScreenPlacement.h"
 #include "widgets/Twips.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -143,8 +145,11 @@ void Form2::buildControls()
     label("Label1", QStringLiteral("Файл для проверки"), 105, 30);
     chosenFileField_ = new QLineEdit(this);
     chosenFileField_->setObjectName(QStringLiteral("Text1"));
+    chosenFileField_->setAccessibleName(QStringLiteral("Файл для проверки"));
     chosenFileField_->setGeometry(TwRect(75, 255, 10785, 300));
     browseButton_ = button("Command1", QStringLiteral("..."), 10905, 255, 345, 300);
+    browseButton_->setAccessibleName(QStringLiteral("Выбрать файл для проверки"));
+    browseButton_->setAccessibleDescription(QStringLiteral("Открывает окно выбора файла"));
     label("Label2", QStringLiteral("Выбор места поиска:"), 90, 555);
     checksumHeading_ = label("Label4", QStringLiteral("Контрольная сумма:"), 2730, 555);
     checksumValue_ = label("Label5", QStringLiteral("0"), 4350, 570);
@@ -155,8 +160,13 @@ void Form2::buildControls()
 
     label("Label6", QStringLiteral("Список дубликатов:"), 2715, 795);
     settingsButton_ = button("Command3", QStringLiteral("..."), 7020, 630, 360, 360);
+    settingsButton_->setAccessibleName(QStringLiteral("Настройка сканирования"));
+    settingsButton_->setAccessibleDescription(QStringLiteral("Открывает выбор размера проверяемых файлов"));
     scanButton_ = button("Command4", QStringLiteral("Сканировать"), 7440, 630, 1860, 360);
+    scanButton_->setAccessibleDescription(QStringLiteral("Ищет одинаковые файлы в выбранной папке"));
     findCopiesButton_ = button("Command2", QStringLiteral("Искать"), 9390, 630, 1860, 360);
+    findCopiesButton_->setAccessibleDescription(
+        QStringLiteral("Ищет копии файла для проверки в выбранной папке"));
 
     folderList_ = new DirListBox(services_.fs, services_.boxes, this);
     folderList_->setObjectName(QStringLiteral("Dir1"));
@@ -170,6 +180,9 @@ void Form2::buildControls()
 
     resultList_ = new QTreeWidget(this);
     resultList_->setObjectName(QStringLiteral("ListView1"));
+    resultList_->setAccessibleName(QStringLiteral("Список дубликатов"));
+    resultList_->setAccessibleDescription(
+        QStringLiteral("Группы одинаковых файлов: путь, размер и контрольная сумма"));
     resultList_->setGeometry(TwRect(2625, 1050, 8625, 4545));
     resultList_->setColumnCount(3);
     resultList_->setHeaderLabels({QStringLiteral("Файл"), QStringLiteral("Размер"), QStringLiteral("CRC")});
@@ -193,10 +206,15 @@ void Form2::buildControls()
 
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setAccessibleName(QStringLiteral("Строка состояния"));
+    if (auto *grip = statusBar_->findChild<QSizeGrip *>())
+        grip->setAccessibleName(QStringLiteral("Размер окна"));
     folderPanel_ = new StatusPanel(QStringLiteral("Panel1"), Px(2500), statusBar_);
     timePanel_ = new StatusPanel(QStringLiteral("Panel2"), Px(1440), statusBar_);
     countPanel_ = new StatusPanel(QStringLiteral("Panel3"), Px(1440), statusBar_);
     timePanel_->setMinimumWidth(Px(1710));
+    timePanel_->keepTextWhole();
+    countPanel_->keepTextWhole();
     statusBar_->addWidget(folderPanel_, 1);
     statusBar_->addWidget(timePanel_);
     statusBar_->addWidget(countPanel_);
@@ -250,6 +268,7 @@ void Form2::buildSettingsPanel()
     label("Label8", QStringLiteral("ОТ:"), 165, 570);
     minField_ = new QLineEdit(QStringLiteral("0"), settingsPanel_);
     minField_->setObjectName(QStringLiteral("Text2"));
+    minField_->setAccessibleName(QStringLiteral("Размер файлов от"));
     minField_->setGeometry(TwRect(135, 795, 2625, 315));
     minBytesLabel_ = label("Label9", QStringLiteral("0"), 2370, 1125);
     minBytesLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -257,9 +276,11 @@ void Form2::buildSettingsPanel()
     maxHeading_ = label("Label7", QStringLiteral("ДО:"), 165, 1320);
     useMaxCheck_ = new QCheckBox(settingsPanel_);
     useMaxCheck_->setObjectName(QStringLiteral("Check1"));
+    useMaxCheck_->setAccessibleName(QStringLiteral("Ограничить размер сверху"));
     useMaxCheck_->setGeometry(TwRect(2880, 1350, 255, 315));
     maxField_ = new QLineEdit(QStringLiteral("0"), settingsPanel_);
     maxField_->setObjectName(QStringLiteral("Text3"));
+    maxField_->setAccessibleName(QStringLiteral("Размер файлов до"));
     maxField_->setGeometry(TwRect(135, 1545, 2625, 315));
     maxBytesLabel_ = label("Label10", QStringLiteral("0"), 2370, 1890);
     maxBytesLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -270,6 +291,7 @@ void Form2::buildSettingsPanel()
     for (int i = 0; i < 4; ++i) {
         unitButtons_[i] = new QRadioButton(units[i], settingsPanel_);
         unitButtons_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        unitButtons_[i]->setAccessibleDescription(QStringLiteral("Единица размера файлов"));
         unitButtons_[i]->setGeometry(TwRect(3015, tops[i], 855, 285));
         connect(unitButtons_[i], &QRadioButton::clicked, this, [this] {
             showFieldBytes(minField_, minBytesLabel_);
@@ -378,10 +400,7 @@ void Form2::openAfresh()
 
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     resize(Px(kClientWidthTw), Px(kClientHeightTw));
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    PlaceOnScreen(this, MainWindowScreen());
 }
 
 int Form2::lastDriveIndex() const
@@ -543,10 +562,23 @@ void Form2::placeChecksumValue()
     // into the value: keep a small gap after it.
     const int left = std::max(Px(4350), checksumHeading_->geometry().right() + 5);
     const QString &text = checksumText_;
-    // Up to the settings button; the whole line stays in the tool tip.
+    // Up to the settings button. A line too long for that goes on two lines,
+    // the size under the checksum, in the free space above the list; only
+    // what does not fit even so is shortened, and the tool tip has it whole.
     const int room = std::max(20, settingsButton_->x() - 4 - left);
-    const QString shown = checksumValue_->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    const QFontMetrics metrics = checksumValue_->fontMetrics();
+    QString shown = text;
+    const QString separator = QStringLiteral("  ");
+    const qsizetype split = text.indexOf(separator);
+    if (metrics.horizontalAdvance(text) > room && split > 0 &&
+        checksumValue_->y() + 2 * metrics.height() <= resultList_->y()) {
+        shown = metrics.elidedText(text.left(split), Qt::ElideRight, room) + QLatin1Char('\n') +
+                metrics.elidedText(text.mid(split + separator.size()), Qt::ElideRight, room);
+    } else {
+        shown = metrics.elidedText(text, Qt::ElideRight, room);
+    }
     checksumValue_->setText(shown);
+    checksumValue_->setAccessibleName(text);
     checksumValue_->setToolTip(shown == text ? QString() : text);
     checksumValue_->adjustSize();
     checksumValue_->move(left, Px(570));

@@ -40,8 +40,25 @@ void StatusPanel::resizeEvent(QResizeEvent *event)
     showText();
 }
 
+void StatusPanel::keepTextWhole()
+{
+    keepWhole_ = true;
+    showText();
+}
+
 void StatusPanel::showText()
 {
+    // A screen reader reads the whole text, shortened on screen or not.
+    label_->setAccessibleName(text_);
+    if (keepWhole_) {
+        const QMargins frame = contentsMargins() + layout()->contentsMargins();
+        int needed = frame.left() + frame.right() + 2 * label_->margin() +
+                     label_->fontMetrics().horizontalAdvance(text_) + 2;
+        if (!picture_.isNull())
+            needed += icon_->width() + layout()->spacing();
+        if (minimumWidth() < needed)
+            setMinimumWidth(needed);
+    }
     const int room = label_->width();
     const QString shown = room > 0 ? label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, room) : text_;
     label_->setText(shown);
@@ -53,6 +70,8 @@ void StatusPanel::setPicture(const QPixmap &picture)
     picture_ = picture;
     icon_->setPixmap(picture);
     icon_->setVisible(!picture.isNull());
+    if (keepWhole_)
+        showText();
 }
 
 } // namespace vs

@@ -48,6 +48,8 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent) : QDialog
         box->setGeometry(TwRect(15, kTextTops[i], 7875, 840));
         // Tab moves on to the next control, as in any form.
         box->setTabChangesFocus(true);
+        box->setAccessibleName(captions_[i]->text());
+        captions_[i]->setBuddy(box);
         headingBoxes_[i] = box;
     }
 
@@ -55,6 +57,18 @@ Form4::Form4(PrintFields &fields, const QDate &today, QWidget *parent) : QDialog
     copyNameBox_->setObjectName(QStringLiteral("Text2"));
     copyNameBox_->setGeometry(TwRect(1095, 3510, 3705, 330));
     copyNameBox_->setText(DefaultReportName(today.isValid() ? today : QDate::currentDate()));
+    copyNameBox_->setAccessibleName(captions_[3]->text());
+    copyNameBox_->setAccessibleDescription(QStringLiteral("Имя копии отчёта (.htm); пустое имя — без копии"));
+    captions_[3]->setBuddy(copyNameBox_);
+    // A caption wider than designed moves left, up to the window's edge, to
+    // keep clear of its field; only then does the field give way.
+    QLabel *nameCaption = captions_[3];
+    constexpr int kGap = 3;
+    if (nameCaption->geometry().right() + kGap >= copyNameBox_->x())
+        nameCaption->move(std::max(0, copyNameBox_->x() - kGap - nameCaption->width()), nameCaption->y());
+    if (const int left = nameCaption->geometry().right() + kGap + 1; copyNameBox_->x() < left)
+        copyNameBox_->setGeometry(
+            QRect(QPoint(left, copyNameBox_->y()), copyNameBox_->geometry().bottomRight()));
 
     static const char16_t *const kButtons[] = {u"Печать", u"Отмена"};
     static const int kButtonLefts[] = {1972, 4087};

@@ -1,6 +1,7 @@
 #include "ReportPreview.h"
 
 #include "report/Cp1251.h"
+#include "widgets/ScreenPlacement.h"
 
 #include <QAction>
 #include <QFile>
@@ -51,6 +52,7 @@ ReportPreview::ReportPreview(QWidget *parent) : QWidget(parent, Qt::Window)
     pageView_ = new QTextBrowser(this);
     pageView_->setObjectName(QStringLiteral("WebBrowser1"));
     pageView_->setOpenLinks(false);
+    pageView_->setAccessibleName(QStringLiteral("Отчёт"));
     connect(pageView_, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
         if (url.scheme() == QStringLiteral("print"))
             print();
@@ -67,6 +69,7 @@ ReportPreview::ReportPreview(QWidget *parent) : QWidget(parent, Qt::Window)
 
     auto *toolBar = new QToolBar(this);
     toolBar->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar->setAccessibleName(QStringLiteral("Панель инструментов"));
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     toolBar->addAction(printAction);
     toolBar->addAction(closeAction);
@@ -126,6 +129,7 @@ void OpenReportPreview(const QString &path, QWidget *)
         delete preview;
         return;
     }
+    PlaceOnScreen(preview, MainWindowScreen());
     preview->show();
 }
 

@@ -1,11 +1,13 @@
 #include "ResultList.h"
 
+#include "ResultListAccessible.h"
 #include "SizeBar.h"
 #include "fs/Paths.h"
 #include "util/FileSystem.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -82,6 +84,13 @@ const QIcon &Picture(int index)
     return icons[size_t(index)];
 }
 
+// The bar read aloud: the folder's share of the largest one in whole percent.
+QString ShareText(ByteCount size, ByteCount maxSize)
+{
+    const double share = maxSize.bytes() > 0 ? 100.0 * double(size.bytes()) / double(maxSize.bytes()) : 0.0;
+    return QString::number(qRound(share)) + QStringLiteral(" %");
+}
+
 QString CountPrefix()
 {
     return QStringLiteral("Кол-во: ");
@@ -112,6 +121,10 @@ QByteArray ParentFolder(const QByteArray &path)
 ResultList::ResultList(QWidget *parent) : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
+    InstallResultListAccessibility();
+    setAccessibleName(QStringLiteral("Вложенные папки"));
+    setAccessibleDescription(
+        QStringLiteral("Размер каждой вложенной папки и его доля от самой большой; Enter открывает папку"));
     setColumnCount(kColumns);
     setHeaderLabels({QStringLiteral("Папка"), QStringLiteral("Процентное соотношение"),
                      QStringLiteral("Размер"), QString(), QString()});
@@ -173,6 +186,7 @@ void ResultList::fill(const std::vector<FolderRow> &rows, ByteCount maxSize, int
     parentRow->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     parentRow->setCheckState(0, Qt::Unchecked);
     parentRow->setText(0, QStringLiteral("\\..."));
+    parentRow->setData(0, Qt::AccessibleTextRole, QStringLiteral("На уровень выше"));
     parentRow->setIcon(0, Picture(kParentPicture));
     items.append(parentRow);
 
@@ -192,6 +206,7 @@ void ResultList::fill(const std::vector<FolderRow> &rows, ByteCount maxSize, int
         item->setIcon(0, Picture(band));
         item->setText(1, QString(std::max(length, 1), QLatin1Char('|')));
         item->setForeground(1, BandColor(band));
+        item->setData(1, Qt::AccessibleTextRole, ShareText(row.size, maxSize));
         item->setText(2, sizeText);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setKeys(SizeKey(row.size, keyWidth), row.path, shown);
@@ -333,6 +348,39 @@ QItemSelectionModel::SelectionFlags ResultList::selectionCommand(const QModelInd
     if (!index.isValid())
         return QItemSelectionModel::NoUpdate;
     return QTreeWidget::selectionCommand(index, event);
+}
+
+// QTreeView announces the current and the selected cell by their number
+// among all five columns; the accessible table counts the three shown ones.
+void ResultList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    // Every column shows the focus, so whole rows are repainted.
+    for (const QModelIndex &i : {previous, current})
+        if (i.isValid())
+            viewport()->update(QRect(0, visualRect(i).y(), viewport()->width(), visualRect(i).height()));
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(AccessibleChildIndex(current.siblingAtColumn(0)));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void ResultList::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!QAccessible::isActive())
+        return;
+    const std::pair<const QItemSelection *, QAccessible::Event> changes[] = {
+        {&selected, QAccessible::SelectionAdd}, {&deselected, QAccessible::SelectionRemove}};
+    for (const auto &[selection, type] : changes) {
+        const QModelIndex first = selection->indexes().value(0);
+        if (!first.isValid())
+            continue;
+        QAccessibleEvent event(this, type);
+        event.setChild(AccessibleChildIndex(first.siblingAtColumn(0)));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ResultList::mouseReleaseEvent(QMouseEvent *event)

@@ -78,6 +78,8 @@ DirListBox::DirListBox(FileSystem &fs, MessageBoxes &boxes, QWidget *parent)
     : QListWidget(parent), fs_(fs), boxes_(boxes)
 {
     setObjectName(QStringLiteral("Dir1"));
+    setAccessibleName(QStringLiteral("Папки"));
+    setAccessibleDescription(QStringLiteral("Путь к выбранной папке и её вложенные папки"));
     setItemDelegate(new IndentDelegate(this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -44,6 +44,8 @@ int MountIndexForPath(const std::vector<QByteArray> &mountPoints, const QByteArr
 DriveListBox::DriveListBox(MountTable &mounts, QWidget *parent) : QComboBox(parent), mounts_(mounts)
 {
     setObjectName(QStringLiteral("Drive1"));
+    setAccessibleName(QStringLiteral("Диск"));
+    setAccessibleDescription(QStringLiteral("Накопитель, папки которого показаны в списке папок"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QPalette pal = palette();
     const QColor tip = pal.color(QPalette::ToolTipBase);
