@@ -9,7 +9,7 @@ PACKAGES=(
   libblkid-dev libxxhash-dev
   libgtest-dev libgmock-dev
   fp-utils
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick openbox xdotool
   poppler-utils
   fonts-dejavu-core
   dpkg-dev file desktop-file-utils lintian appstream
