@@ -14,6 +14,7 @@
 #include "report/Form4.h"
 #include "report/ReportPreview.h"
 #include "scan/ResultList.h"
+#include "scan/ResultListAccessible.h"
 #include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
@@ -397,4 +398,27 @@ TEST_F(DesktopFixture, EveryWindowOpensWholeOnTheScreenOfTheMainWindow)
             preview = p;
     ASSERT_NE(preview, nullptr);
     ExpectOnTheScreen(preview, screen());
+}
+
+TEST_F(DesktopFixture, ListEventsNumberCellsAsTheAccessibleTableDoes)
+{
+    // The list announces focus and selection by child number; the number of
+    // a model index must lead to that row's cell in the three-column table,
+    // and a sort-key column has none.
+    ResultList *view = form->resultList();
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view);
+    QAccessibleTableInterface *table = list->tableInterface();
+    for (int row = 0; row < view->rowCount(); ++row) {
+        for (int column = 0; column < ResultList::kColumns; ++column) {
+            const QModelIndex index = view->model()->index(row, column);
+            const int child = AccessibleChildIndex(index);
+            if (column >= 3) {
+                EXPECT_EQ(child, -1) << row << ',' << column;
+                continue;
+            }
+            ASSERT_GE(child, 0);
+            EXPECT_EQ(list->child(child), table->cellAt(row, column)) << row << ',' << column;
+        }
+    }
+    EXPECT_EQ(AccessibleChildIndex(QModelIndex()), -1);
 }
