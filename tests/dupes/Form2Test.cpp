@@ -194,18 +194,21 @@ TEST_F(Form2Test, OpensWithTheControlsOfTheDesign)
     for (QAction *a : child<QMenu>("m_mnu")->actions())
         menu << a->text();
     // The three row commands first; the actions on the list after a separator.
-    EXPECT_EQ(menu.mid(0, 3), (QStringList{QStringLiteral("Открыть файл\tF3"), QStringLiteral("Открыть каталог...\tF4"),
-                                           QStringLiteral("Копировать ссылку\tF5")}));
+    EXPECT_EQ(menu.mid(0, 3),
+              (QStringList{QStringLiteral("Открыть файл\tF3"), QStringLiteral("Открыть каталог...\tF4"),
+                           QStringLiteral("Копировать ссылку\tF5")}));
     EXPECT_TRUE(child<QMenu>("m_mnu")->actions().at(3)->isSeparator());
-    EXPECT_EQ(menu.mid(4), (QStringList{QStringLiteral("Выделить лишние копии"), QStringLiteral("Снять выделение"),
-                                        QStringLiteral("Переместить в корзину...\tDelete"),
-                                        QStringLiteral("Сохранить список...\tCtrl+S")}));
+    EXPECT_EQ(menu.mid(4),
+              (QStringList{QStringLiteral("Выделить лишние копии"), QStringLiteral("Снять выделение"),
+                           QStringLiteral("Переместить в корзину...\tDelete"),
+                           QStringLiteral("Сохранить список...\tCtrl+S")}));
     QStringList rules;
     for (QAction *a : child<QMenu>("m_select")->actions())
         rules << a->text();
-    EXPECT_EQ(rules, (QStringList{QStringLiteral("оставить первую в группе"), QStringLiteral("оставить самую старую"),
-                                  QStringLiteral("оставить самую новую"),
-                                  QStringLiteral("оставить копии в папке...")}));
+    EXPECT_EQ(
+        rules,
+        (QStringList{QStringLiteral("оставить первую в группе"), QStringLiteral("оставить самую старую"),
+                     QStringLiteral("оставить самую новую"), QStringLiteral("оставить копии в папке...")}));
     EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 0 байт"));
 
     // Focus order.
