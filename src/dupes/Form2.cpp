@@ -230,8 +230,8 @@ void Form2::buildControls()
     statusBar_->addWidget(folderPanel_, 1);
     statusBar_->addWidget(timePanel_);
     statusBar_->addWidget(countPanel_);
-    spacePanel_ = new StatusPanel(QStringLiteral("Panel4"), Px(2600), statusBar_);
-    statusBar_->addWidget(spacePanel_);
+    spacePanel_ = new StatusPanel(QStringLiteral("Panel4"), Px(5000), statusBar_);
+    statusBar_->addWidget(spacePanel_, 1);
 
     hourglassTimer_ = new QTimer(this);
     hourglassTimer_->setObjectName(QStringLiteral("Timer1"));
