@@ -980,3 +980,26 @@ TEST_F(Form2Test, CtrlSSavesTheListAsCsvAndSelectionStaysOnTheCurrentRowForRowCo
     EXPECT_TRUE(child<QMenu>("m_mnu")->isVisible());
     child<QMenu>("m_mnu")->hide();
 }
+
+TEST_F(Form2Test, ClosingDuringAMoveStopsBeforeTheNextFileAndThenCloses)
+{
+    for (const char *n : {"s/m1", "s/m2", "s/m3"})
+        tree.file(n, 25, 'm');
+    scanWithFakeTrash();
+    child<QAction>("m_keep_0")->trigger();
+    ASSERT_EQ(list()->selectedItems().size(), 2);
+    yield.hook = [&](int) {
+        if (form->search().moving() && form->isVisible())
+            form->close(); // held back until the move has wound down
+    };
+    child<QAction>("m_trash")->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->search().moving());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("Перемещено в корзину файлов: 0\nОсвобождено: 0 байт\nПеремещение прервано."));
+    int left = 0;
+    for (const char *n : {"s/m1", "s/m2", "s/m3"})
+        left += exists(n) ? 1 : 0;
+    EXPECT_EQ(left, 3);
+}
