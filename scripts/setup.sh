@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth imagemagick openbox xdotool
   poppler-utils
   fonts-dejavu-core
+  qt6-translations-l10n
   dpkg-dev file desktop-file-utils lintian appstream
   clang-format
   clang libclang-rt-14-dev
