@@ -1,6 +1,7 @@
 #include "Form1.h"
 #include "ProgramWindows.h"
 #include "about/ProgramIcon.h"
+#include "fs/FileOpen.h"
 #include "widgets/WindowServices.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char **argv)
                    stderr);
         return 1;
     }
+    vs::RaiseOpenLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Volumescope"));
     QApplication::setApplicationVersion(QStringLiteral(VOLUMESCOPE_VERSION));

@@ -2,13 +2,17 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/FolderSizer.h"
+#include "fs/MountFence.h"
 #include "fs/Paths.h"
+#include "fs/TimeLimit.h"
 #include "util/Errors.h"
 #include "util/Services.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -51,12 +55,47 @@ class LinuxFolderListing final : public FolderListing
     DirectoryReader reader_{DirectoryReader::Dots::Skip, 32 * 1024};
 };
 
-int OpenFolder(const QByteArray &folder)
+// Opens a folder with the drive time limit: on a mount that does not answer
+// (a stopped FUSE daemon, a dropped share) the open blocks, and the folder is
+// then unavailable (68). A late answer closes what it opened.
+int OpenFolderInTime(const QByteArray &folder, bool *pseudo = nullptr)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw ErrorFromErrno(errno);
-    return fd;
+    struct Opening {
+        std::mutex mutex;
+        bool abandoned = false;
+        bool ended = false;
+        int fd = -1;
+        int err = 0;
+        bool pseudo = false;
+    };
+    auto state = std::make_shared<Opening>();
+    RunWithTimeLimit<bool>("folder " + folder, [state, folder]() {
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int err = errno;
+        struct statfs fs;
+        const bool pseudo = fd >= 0 && ::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(long(fs.f_type));
+        std::lock_guard lock(state->mutex);
+        if (state->abandoned) {
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        state->ended = true;
+        state->fd = fd;
+        state->err = err;
+        state->pseudo = pseudo;
+        return true;
+    });
+    std::lock_guard lock(state->mutex);
+    if (!state->ended) {
+        state->abandoned = true;
+        throw MakeError(kErrDeviceUnavailable);
+    }
+    if (state->fd < 0)
+        throw ErrorFromErrno(state->err);
+    if (pseudo)
+        *pseudo = state->pseudo;
+    return state->fd;
 }
 
 struct stat StatFile(const QByteArray &file)
@@ -105,7 +144,7 @@ LinuxFileSystem::LinuxFileSystem(unsigned threads) : threads_(threads) {}
 
 std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &folder)
 {
-    const int fd = OpenFolder(folder);
+    const int fd = OpenFolderInTime(folder);
     try {
         return std::make_unique<LinuxFolderListing>(fd);
     } catch (...) {
@@ -116,18 +155,29 @@ std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &fol
 
 ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
 {
-    const int fd = OpenFolder(folder);
-    struct statfs fs;
-    if (::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(long(fs.f_type))) {
+    bool pseudo = false;
+    const int fd = OpenFolderInTime(folder, &pseudo);
+    if (pseudo) {
         ::close(fd);
         return ByteCount();
+    }
+    // The mount points below that hold another file system are never
+    // looked at: one that does not answer would hold the walk for good.
+    MountFence fence;
+    struct stat st;
+    try {
+        if (::fstat(fd, &st) == 0)
+            fence = MountFence::ForFolder(fd, st.st_dev);
+    } catch (...) {
+        ::close(fd);
+        throw MakeError(kErrOutOfMemory);
     }
     FolderSizer sizer(threads_);
     std::function<void()> whileWaiting;
     // Repaints only: input, sockets and timers wait for the caller's own yields.
     if (OnInterfaceThread())
         whileWaiting = [] { LetPaintsThrough(); };
-    return ByteCount::fromBytes(sizer.measure(fd, whileWaiting));
+    return ByteCount::fromBytes(sizer.measure(fd, fence, whileWaiting));
 }
 
 ByteCount LinuxFileSystem::fileSize(const QByteArray &file)

@@ -13,9 +13,12 @@ class LinuxFileSystem final : public FileSystem
     // threads 0: one walker thread per core.
     explicit LinuxFileSystem(unsigned threads = 0);
 
+    // A folder whose open does not answer within the drive time limit (on a
+    // dead mount) fails with 68.
     std::unique_ptr<FolderListing> subFolders(const QByteArray &folder) override;
-    // While the interface thread waits for the total, it lets paint events
-    // through but holds user input back.
+    // The same for the folder itself; mount points of other file systems
+    // below it are never opened. While the interface thread waits for the
+    // total, it lets paint events through but holds user input back.
     ByteCount folderSize(const QByteArray &folder) override;
     ByteCount fileSize(const QByteArray &file) override;
     QByteArray filePath(const QByteArray &file) override;
