@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -37,8 +38,11 @@ class LinuxFolderListing final : public FolderListing
         while (reader_.next(d)) {
             bool folder = d.type == DT_DIR;
             if (d.type == DT_UNKNOWN) {
+                // A mount point of another file system is listed unlooked
+                // at: a stat of one that hangs would hold the window.
                 struct stat st;
-                folder = ::fstatat(fd_, d.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+                folder = fenced(d.name) ||
+                         (::fstatat(fd_, d.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
             }
             if (folder) {
                 name = QByteArray(d.name);
@@ -51,8 +55,21 @@ class LinuxFolderListing final : public FolderListing
     }
 
   private:
+    bool fenced(const char *name)
+    {
+        if (!fence_) {
+            fence_.emplace();
+            if (::fstat(fd_, &self_) == 0)
+                fence_ = MountFence::ForFolder(fd_, self_.st_dev);
+        }
+        return !fence_->empty() && fence_->fenced(self_.st_dev, self_.st_ino, name);
+    }
+
     int fd_;
     DirectoryReader reader_{DirectoryReader::Dots::Skip, 32 * 1024};
+    std::optional<MountFence> fence_; // read when the first entry has no type
+    struct stat self_ {
+    };
 };
 
 // Opens a folder with the drive time limit: on a mount that does not answer
