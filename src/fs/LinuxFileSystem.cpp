@@ -127,36 +127,6 @@ struct stat StatFile(const QByteArray &file)
 
 } // namespace
 
-bool IsPseudoFileSystem(long fsType)
-{
-    switch (static_cast<unsigned long>(fsType) & 0xffffffffUL) {
-    case 0x9fa0:     // proc
-    case 0x62656572: // sysfs
-    case 0x27e0eb:   // cgroup
-    case 0x63677270: // cgroup2
-    case 0x1cd1:     // devpts
-    case 0x64626720: // debugfs
-    case 0x74726163: // tracefs
-    case 0x73636673: // securityfs
-    case 0x6165676c: // pstore
-    case 0xcafe4a11: // bpf
-    case 0x62656570: // configfs
-    case 0x65735543: // fusectl
-    case 0x19800202: // mqueue
-    case 0x958458f6: // hugetlbfs
-    case 0x42494e4d: // binfmt_misc
-    case 0xde5e81e4: // efivarfs
-    case 0xf97cff8c: // selinuxfs
-    case 0x43415d53: // smackfs
-    case 0x6e736673: // nsfs
-    case 0x67596969: // rpc_pipefs
-    case 0x6e667364: // nfsd
-        return true;
-    default:
-        return false;
-    }
-}
-
 LinuxFileSystem::LinuxFileSystem(unsigned threads) : threads_(threads) {}
 
 std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &folder)

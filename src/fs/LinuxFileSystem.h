@@ -2,6 +2,7 @@
 // order the kernel delivers them, totals come from a parallel walker.
 #pragma once
 
+#include "fs/PseudoFileSystems.h"
 #include "util/FileSystem.h"
 
 namespace vs
@@ -26,10 +27,6 @@ class LinuxFileSystem final : public FileSystem
   private:
     unsigned threads_;
 };
-
-// True for kernel pseudo file systems (proc, sysfs, cgroup ...) whose files
-// are not disk space; statfs's f_type.
-bool IsPseudoFileSystem(long fsType);
 
 // The service every window uses unless a test injects another.
 FileSystem &DefaultFileSystem();

@@ -2,6 +2,7 @@
 
 #include "fs/MountInfoParser.h"
 #include "fs/Paths.h"
+#include "fs/PseudoFileSystems.h"
 #include "fs/TimeLimit.h"
 
 #include <cerrno>
@@ -81,19 +82,6 @@ struct Identity {
 };
 
 } // namespace
-
-bool IsPseudoFileSystemType(const QByteArray &fsType)
-{
-    static const char *const kPseudo[] = {
-        "proc",        "sysfs",    "cgroup",    "cgroup2",  "devpts",  "debugfs",    "tracefs",
-        "securityfs",  "pstore",   "bpf",       "configfs", "fusectl", "mqueue",     "hugetlbfs",
-        "binfmt_misc", "efivarfs", "selinuxfs", "smackfs",  "nsfs",    "rpc_pipefs", "nfsd",
-    };
-    for (const char *name : kPseudo)
-        if (fsType == name)
-            return true;
-    return false;
-}
 
 QByteArray ReadOwnMountTable()
 {

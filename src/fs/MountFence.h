@@ -57,8 +57,4 @@ class MountFence
 // This process's mount table (/proc/self/mountinfo), empty when unreadable.
 QByteArray ReadOwnMountTable();
 
-// True for the type names of kernel pseudo file systems in the mount table
-// (the same ones IsPseudoFileSystem knows by their magic numbers).
-bool IsPseudoFileSystemType(const QByteArray &fsType);
-
 } // namespace vs

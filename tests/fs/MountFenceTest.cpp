@@ -1,6 +1,7 @@
 // The fence of foreign mount points, on mount tables captured from machines
 // and on real folders named by a table.
 #include "fs/MountFence.h"
+#include "fs/PseudoFileSystems.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
