@@ -15,6 +15,7 @@
 #include <future>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -174,6 +175,15 @@ TEST(MountThatHangs, TotalBesideAStuckMountIsExactAndComesBack)
     }
     const std::string listed = WithinLimit([&] { return ListFolders(t.path("top/x")); }, 20s, left);
     EXPECT_TRUE(listed == "y;stuck;" || listed == "stuck;y;") << listed;
+
+    // The duplicate walk's fence from a path through a symbolic link.
+    t.symlink(t.path("top"), "link");
+    struct stat x;
+    ASSERT_EQ(::stat(t.path("top/x").constData(), &x), 0);
+    const MountFence fence = MountFence::ForWalk(t.path("link"), x.st_dev);
+    EXPECT_EQ(fence.size(), 1u);
+    EXPECT_TRUE(fence.fenced(x.st_dev, x.st_ino, "stuck"));
+    EXPECT_FALSE(fence.fenced(x.st_dev, x.st_ino, "y"));
     mount.resume();
     for (std::thread &th : left)
         th.join();
