@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   poppler-utils
   fonts-dejavu-core
+  qt6-translations-l10n
   dpkg-dev file desktop-file-utils
   clang-format
   clang libclang-rt-14-dev

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -67,6 +68,17 @@ QString frmAbout::descriptionText()
 QString frmAbout::disclaimerText()
 {
     return QStringLiteral("Программа предназначена для домашнего использования и полностью бесплатна.");
+}
+
+// A tool window is not always given the keyboard by the window manager when
+// it appears; without it Escape and Enter would go to the main window. Ask
+// for it, with the focus on OK.
+void frmAbout::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    okButton_->setFocus(Qt::ActiveWindowFocusReason);
+    raise();
+    activateWindow();
 }
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)

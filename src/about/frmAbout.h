@@ -27,6 +27,9 @@ class frmAbout : public QDialog
     static QString descriptionText();
     static QString disclaimerText();
 
+  protected:
+    void showEvent(QShowEvent *event) override;
+
   private:
     void load();
     void fitTexts();

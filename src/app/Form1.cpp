@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidgetItem>
 
 namespace vs
 {
@@ -239,6 +240,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 bool Form1::handleKey(QKeyEvent *event)
 {
     const int key = event->key();
+    if (handleDesktopKey(event))
+        return true;
     if (key < Qt::Key_F1 || key > Qt::Key_F5)
         return false;
     const bool release = event->type() == QEvent::KeyRelease;
@@ -278,6 +281,41 @@ bool Form1::handleKey(QKeyEvent *event)
         break;
     }
     return true;
+}
+
+// The desktop's usual keys, beside the window's own function keys: Ctrl+Q
+// closes the window as its close box does, Shift+F10 and the Menu key open
+// the "Файл" menu. Each acts once on press; its release is kept too.
+bool Form1::handleDesktopKey(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool quit = key == Qt::Key_Q && mods == Qt::ControlModifier;
+    const bool menu =
+        (key == Qt::Key_F10 && mods == Qt::ShiftModifier) || (key == Qt::Key_Menu && mods == Qt::NoModifier);
+    if (!quit && !menu)
+        return false;
+    if (event->type() == QEvent::KeyPress && !event->isAutoRepeat()) {
+        if (quit)
+            close();
+        else
+            popUpMenuFromKeyboard();
+    }
+    return true;
+}
+
+// Under the selected row of the result list, or at the list's top left
+// corner when none is selected.
+void Form1::popUpMenuFromKeyboard()
+{
+    QPoint at = resultList_->viewport()->mapToGlobal(QPoint(0, 0));
+    if (QTreeWidgetItem *row = resultList_->currentItem(); row && row->isSelected()) {
+        const QRect r = resultList_->visualItemRect(row);
+        if (r.isValid())
+            at = resultList_->viewport()->mapToGlobal(r.bottomLeft());
+    }
+    contextMenu_->popup(at);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -342,6 +380,17 @@ void Form1::dragDivider(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double 
         return;
     if (MoveDivider(layout_, outerWidthTwips(), grabOffset_, RoundHalfEven(x)))
         placeControls();
+}
+
+bool Form1::placeDivider(int leftTwips)
+{
+    const int shift = RoundHalfEven(layout_.divider.left) - leftTwips;
+    if (shift == 0)
+        return true;
+    if (!MoveDivider(layout_, outerWidthTwips(), shift, 0))
+        return false;
+    placeControls();
+    return true;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

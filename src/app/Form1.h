@@ -60,6 +60,10 @@ class Form1 : public QWidget
     // layout was designed around, whatever the window manager draws.
     double outerWidthTwips() const;
     double outerHeightTwips() const;
+    // The divider's left edge in twips, and a move of it there by the drag's
+    // rule; false, changing nothing, where a drag could not take it.
+    double dividerLeftTwips() const { return layout_.divider.left; }
+    bool placeDivider(int leftTwips);
 
     // What the print set-up dialog last confirmed (headings, copy name).
     PrintFields printFields;
@@ -91,6 +95,8 @@ class Form1 : public QWidget
     void layOut();
     void placeControls();
     bool handleKey(QKeyEvent *event);
+    bool handleDesktopKey(QKeyEvent *event);
+    void popUpMenuFromKeyboard();
     void grabDivider(Qt::MouseButton button, Qt::KeyboardModifiers, double x);
     void dragDivider(Qt::MouseButtons buttons, Qt::KeyboardModifiers, double x);
 

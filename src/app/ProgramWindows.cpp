@@ -1,6 +1,7 @@
 #include "ProgramWindows.h"
 
 #include "Form1.h"
+#include "ProgramSettings.h"
 #include "about/frmAbout.h"
 #include "drives/VolumeQuery.h"
 #include "drives/frmSplash.h"
@@ -8,14 +9,19 @@
 #include "scan/FolderScan.h"
 #include "scan/ResultList.h"
 
+#include <QGroupBox>
+#include <QPushButton>
+
 namespace vs
 {
 
 ProgramWindows::ProgramWindows(Form1 &form1, const WindowServices &services, PrintServices print,
-                               VolumeQuery *volumes)
+                               VolumeQuery *volumes, ProgramSettings *settings)
     : form1_(form1), services_(services), print_(std::move(print)),
-      volumes_(volumes ? *volumes : DefaultVolumeQuery())
+      volumes_(volumes ? *volumes : DefaultVolumeQuery()), settings_(settings)
 {
+    if (settings_)
+        settings_->restoreMainWindow(form1);
     if (!print_.boxes)
         print_.boxes = &services_.boxes;
     connect(&form1, &Form1::printRequested, this, &ProgramWindows::print);
@@ -57,8 +63,11 @@ void ProgramWindows::print()
 
 void ProgramWindows::showDuplicates()
 {
-    if (!duplicates_)
+    if (!duplicates_) {
         duplicates_ = std::make_unique<Form2>(services_);
+        if (settings_)
+            keepSizeRange(*duplicates_);
+    }
     duplicates_->showWindow();
 }
 
@@ -88,8 +97,26 @@ void ProgramWindows::showDriveOverview()
     window->open(form1_.chosenDriveText());
 }
 
+// The range goes in before the first opening, which shows it; it is kept
+// after every "Закрыть" that the panel accepted (a refused one leaves the
+// panel open).
+void ProgramWindows::keepSizeRange(Form2 &finder)
+{
+    settings_->restoreSizeRange(finder);
+    auto *panel = finder.findChild<QGroupBox *>(QStringLiteral("Frame1"));
+    auto *close = finder.findChild<QPushButton *>(QStringLiteral("Command5"));
+    if (!panel || !close)
+        return;
+    connect(close, &QPushButton::clicked, this, [this, panel, &finder] {
+        if (panel->isHidden())
+            settings_->saveSizeRange(finder);
+    });
+}
+
 void ProgramWindows::closeOthers()
 {
+    if (settings_)
+        settings_->saveMainWindow(form1_);
     if (duplicates_)
         duplicates_->closeForApp();
 }

@@ -9,6 +9,9 @@
 //    it stays open, and keeps the program running, after the main window
 //    closes;
 //  - at most one drive overview; a new opening closes the one still open.
+// With settings it also brings back what the last run kept (the main window's
+// place, divider and sort; the duplicate finder's size range) and keeps them
+// for the next one.
 // Kept apart from Form1 so the main window builds and tests without them.
 #pragma once
 
@@ -24,6 +27,7 @@ namespace vs
 
 class Form1;
 class Form2;
+class ProgramSettings;
 class VolumeQuery;
 class frmAbout;
 class frmSplash;
@@ -34,15 +38,18 @@ class ProgramWindows : public QObject
   public:
     // `print` defaults to the real dialogs (its message boxes to services.boxes);
     // `volumes` is what the drive overview asks, by default the real drives.
+    // `settings` (none: nothing is read or kept) is applied to the main window
+    // at once, so construct this before showing it.
     ProgramWindows(Form1 &form1, const WindowServices &services, PrintServices print = {},
-                   VolumeQuery *volumes = nullptr);
+                   VolumeQuery *volumes = nullptr, ProgramSettings *settings = nullptr);
     ~ProgramWindows() override;
 
     void print();
     void showDuplicates();
     void showAbout();
     void showDriveOverview();
-    // The main window is going away: the duplicate finder goes with it.
+    // The main window is going away: its state is kept, and the duplicate
+    // finder goes with it.
     void closeOthers();
 
     // The windows as they are now: null before the first opening, and for
@@ -52,10 +59,13 @@ class ProgramWindows : public QObject
     frmSplash *driveOverview() const;
 
   private:
+    void keepSizeRange(Form2 &finder);
+
     Form1 &form1_;
     const WindowServices services_;
     PrintServices print_;
     VolumeQuery &volumes_;
+    ProgramSettings *settings_;
     std::unique_ptr<Form2> duplicates_;
     QPointer<frmAbout> about_;
     QPointer<frmSplash> overview_;

@@ -1,10 +1,12 @@
 #include "Form2.h"
 
+#include "dupes/DupeListItems.h"
 #include "dupes/Hourglass.h"
 #include "dupes/SizeRange.h"
 #include "dupes/StatusPanel.h"
 #include "dupes/StatusTexts.h"
 #include "dupes/WindowIcon.h"
+#include "dupes/engine/DupeListCsv.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "fs/Paths.h"
 #include "util/Errors.h"
@@ -28,13 +30,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <map>
 
 namespace vs
 {
@@ -50,7 +55,6 @@ constexpr double kClientWidthTw = 11325;
 constexpr double kClientHeightTw = 5940;
 constexpr double kStatusHeightTw = 345;
 
-constexpr int kPathRole = Qt::UserRole;
 const QColor kGrey(128, 128, 128);
 
 QString appTitle()
@@ -75,6 +79,25 @@ QString defaultOpenFileDialog(QWidget *parent, const QString &current)
                                         QStringLiteral("*.* (*)"));
 }
 
+QString defaultSaveFileDialog(QWidget *parent)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить список"),
+                                        QStringLiteral("дубликаты.csv"), QStringLiteral("CSV (*.csv)"));
+}
+
+QString defaultFolderDialog(QWidget *parent)
+{
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Оставить копии в папке"));
+}
+
+bool defaultAsk(QWidget *parent, const QString &text, const QString &title)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+const QString kTrashTitle = QStringLiteral("Переместить в корзину");
+
 } // namespace
 
 QByteArray FolderOfPath(const QByteArray &path)
@@ -89,11 +112,18 @@ Form2::Form2(const WindowServices &services, Form2Extras extras, QWidget *parent
 {
     if (!extras_.openFileDialog)
         extras_.openFileDialog = defaultOpenFileDialog;
+    if (!extras_.saveFileDialog)
+        extras_.saveFileDialog = defaultSaveFileDialog;
+    if (!extras_.folderDialog)
+        extras_.folderDialog = defaultFolderDialog;
+    if (!extras_.ask)
+        extras_.ask = defaultAsk;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Дубликтор файлов"));
     setWindowIcon(DupesWindowIcon());
     setMinimumSize(Px(7500 - kFrameWidthTw), Px(4405 - kFrameHeightTw));
     buildControls();
+    buildListActions();
     buildSettingsPanel();
     setTabOrderOfControls();
     // Keys reach the window before the focused control.
@@ -181,7 +211,7 @@ void Form2::buildControls()
     resultList_->setSortingEnabled(false);
     resultList_->header()->setSectionsClickable(false);
     resultList_->header()->setStretchLastSection(false);
-    resultList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    resultList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     resultList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     resultList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     resultList_->setTextElideMode(Qt::ElideMiddle);
@@ -200,6 +230,8 @@ void Form2::buildControls()
     statusBar_->addWidget(folderPanel_, 1);
     statusBar_->addWidget(timePanel_);
     statusBar_->addWidget(countPanel_);
+    spacePanel_ = new StatusPanel(QStringLiteral("Panel4"), Px(5000), statusBar_);
+    statusBar_->addWidget(spacePanel_, 1);
 
     hourglassTimer_ = new QTimer(this);
     hourglassTimer_->setObjectName(QStringLiteral("Timer1"));
@@ -329,6 +361,8 @@ void Form2::resetControls()
     timePanel_->setText(QStringLiteral("Время сканирования"));
     countPanel_->setText(QStringLiteral("Дубликатов"));
     timePanel_->setPicture(QPixmap());
+    spaceNote_.clear();
+    listChanged();
 
     settingsPanel_->hide();
     unitButtons_[0]->setChecked(true);
@@ -463,6 +497,25 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         }
+    } else if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (key->key() == Qt::Key_S && mods == Qt::ControlModifier) {
+            saveListAction_->trigger();
+            return true;
+        }
+        // Delete and the menu keys belong to the list: elsewhere Delete edits text.
+        if (watched == resultList_ && key->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+            trashAction_->trigger();
+            return true;
+        }
+        if (watched == resultList_ &&
+            (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier))) {
+            const QRect at = resultList_->visualItemRect(resultList_->currentItem());
+            const QPoint pos = at.isValid() ? at.bottomLeft() : QPoint(0, 0);
+            rowMenu_->popup(resultList_->viewport()->mapToGlobal(pos));
+            return true;
+        }
     } else if (event->type() == QEvent::MouseButtonRelease && watched == resultList_->viewport()) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton)
@@ -475,10 +528,9 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
 
 QTreeWidgetItem *Form2::selectedRow() const
 {
-    if (resultList_->topLevelItemCount() == 0)
-        return nullptr;
-    const QList<QTreeWidgetItem *> rows = resultList_->selectedItems();
-    return rows.isEmpty() ? nullptr : rows.first();
+    // With several rows selected, the row commands act on the current one.
+    QTreeWidgetItem *row = resultList_->currentItem();
+    return row && row->isSelected() ? row : nullptr;
 }
 
 QByteArray Form2::selectedPath() const
@@ -512,19 +564,197 @@ void Form2::copySelectedPath()
     copiedPath_ = path;
 }
 
-QTreeWidgetItem *Form2::makeRow(const DupeRow &row)
+// ---------------------------------------------------------------- acting on the list
+
+void Form2::buildListActions()
 {
-    auto *item = new QTreeWidgetItem;
-    item->setText(0, DisplayPath(row.path));
-    item->setData(0, kPathRole, row.path);
-    item->setToolTip(0, row.toolTip);
-    item->setText(1, SizeText(row.size));
-    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    item->setText(2, QString::number(row.checksum));
-    const QColor colour = BgrColor(row.colour);
-    for (int c = 0; c < 3; ++c)
-        item->setForeground(c, colour);
-    return item;
+    rowMenu_->addSeparator();
+    selectMenu_ = rowMenu_->addMenu(QStringLiteral("Выделить лишние копии"));
+    selectMenu_->setObjectName(QStringLiteral("m_select"));
+    const std::pair<KeepRule, QString> rules[] = {
+        {KeepRule::FirstInGroup, QStringLiteral("оставить первую в группе")},
+        {KeepRule::Oldest, QStringLiteral("оставить самую старую")},
+        {KeepRule::Newest, QStringLiteral("оставить самую новую")},
+        {KeepRule::InFolder, QStringLiteral("оставить копии в папке...")},
+    };
+    int n = 0;
+    for (const auto &[rule, text] : rules) {
+        QAction *a = selectMenu_->addAction(text, this, [this, rule = rule] { selectExtraCopies(rule); });
+        a->setObjectName(QStringLiteral("m_keep_%1").arg(n++));
+    }
+    clearSelectionAction_ =
+        rowMenu_->addAction(QStringLiteral("Снять выделение"), this, &Form2::clearSelection);
+    clearSelectionAction_->setObjectName(QStringLiteral("m_clear"));
+    trashAction_ = rowMenu_->addAction(QStringLiteral("Переместить в корзину...\tDelete"), this,
+                                       &Form2::moveSelectedToTrash);
+    trashAction_->setObjectName(QStringLiteral("m_trash"));
+    saveListAction_ =
+        rowMenu_->addAction(QStringLiteral("Сохранить список...\tCtrl+S"), this, &Form2::saveList);
+    saveListAction_->setObjectName(QStringLiteral("m_save"));
+    connect(resultList_, &QTreeWidget::itemSelectionChanged, this, &Form2::showSpace);
+}
+
+std::vector<QTreeWidgetItem *> Form2::listItems() const
+{
+    std::vector<QTreeWidgetItem *> items;
+    items.reserve(size_t(resultList_->topLevelItemCount()));
+    for (int i = 0; i < resultList_->topLevelItemCount(); ++i)
+        items.push_back(resultList_->topLevelItem(i));
+    return items;
+}
+
+std::vector<ListedFile> Form2::listedFiles(const std::vector<QTreeWidgetItem *> &items) const
+{
+    std::vector<ListedFile> files;
+    files.reserve(items.size());
+    for (const QTreeWidgetItem *item : items)
+        files.push_back(ListedFileOf(item));
+    return files;
+}
+
+std::vector<bool> Form2::selectedMask(const std::vector<QTreeWidgetItem *> &items) const
+{
+    std::vector<bool> mask(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        mask[i] = items[i]->isSelected();
+    return mask;
+}
+
+// The list got or lost rows: hard-link marks and the space anew.
+void Form2::listChanged()
+{
+    const std::vector<QTreeWidgetItem *> items = listItems();
+    MarkHardLinks(items);
+    reclaimable_ = ReclaimableSpace(listedFiles(items));
+    showSpace();
+}
+
+void Form2::showSpace()
+{
+    const std::vector<QTreeWidgetItem *> items = listItems();
+    const std::vector<bool> mask = selectedMask(items);
+    const bool any = std::find(mask.begin(), mask.end(), true) != mask.end();
+    const ByteCount share = any ? SelectionSpace(listedFiles(items), mask) : ByteCount();
+    spacePanel_->setText(SpaceText(reclaimable_, any, share) + spaceNote_);
+}
+
+void Form2::selectExtraCopies(KeepRule rule)
+{
+    if (search_.running())
+        return;
+    QByteArray folder;
+    if (rule == KeepRule::InFolder) {
+        const QString chosen = extras_.folderDialog(this);
+        if (chosen.isEmpty())
+            return;
+        folder = QFile::encodeName(chosen);
+    }
+    const std::vector<QTreeWidgetItem *> items = listItems();
+    const ExtraCopies pick = SelectExtraCopies(listedFiles(items), rule, folder);
+    spaceNote_ = rule == KeepRule::InFolder ? GroupsWithoutKeptText(pick.groupsWithoutKept) : QString();
+    // One selection change for the whole list: runs of rows become ranges.
+    QItemSelection selection;
+    QAbstractItemModel *model = resultList_->model();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!pick.selected[i])
+            continue;
+        size_t end = i;
+        while (end + 1 < items.size() && pick.selected[end + 1])
+            ++end;
+        selection.select(model->index(int(i), 0), model->index(int(end), 0));
+        i = end;
+    }
+    resultList_->selectionModel()->select(selection,
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    showSpace();
+}
+
+void Form2::clearSelection()
+{
+    spaceNote_.clear();
+    resultList_->clearSelection();
+    showSpace();
+}
+
+void Form2::moveSelectedToTrash()
+{
+    if (search_.running())
+        return; // a search fills the list, or files move already
+    const std::vector<QTreeWidgetItem *> items = listItems();
+    const std::vector<ListedFile> files = listedFiles(items);
+    const std::vector<bool> mask = selectedMask(items);
+    const MovePlan plan = PlanMove(files, mask);
+    if (plan.toMove.empty()) {
+        if (plan.skippedGroups > 0)
+            services_.boxes.show(this, NothingToMoveText(plan.skippedGroups, plan.skippedFiles), kTrashTitle,
+                                 MessageBoxes::Icon::Information);
+        return;
+    }
+    if (!extras_.ask(
+            this, ConfirmMoveText(int(plan.toMove.size()), plan.space, plan.skippedGroups, plan.skippedFiles),
+            kTrashTitle))
+        return;
+    if (!search_.beginMove())
+        return;
+    for (QPushButton *b : {browseButton_, findCopiesButton_, scanButton_, settingsButton_})
+        b->setEnabled(false);
+    const MoveReport report = MoveToTrash(files, plan, [this] {
+        services_.yield.yield();
+        return !search_.stopRequested();
+    });
+    const bool closeNow = search_.endMove();
+    for (QPushButton *b : {browseButton_, findCopiesButton_, scanButton_, settingsButton_})
+        b->setEnabled(true);
+
+    std::vector<std::pair<QString, QString>> leftAlone;
+    for (const LeftAlone &l : report.leftAlone)
+        leftAlone.emplace_back(DisplayPath(files[size_t(l.row)].path), l.reason);
+    dropMovedRows(items, report.moved);
+    services_.boxes.show(this,
+                         MoveSummaryText(int(report.moved.size()), report.freed, plan.skippedGroups,
+                                         leftAlone, report.stopped),
+                         kTrashTitle, MessageBoxes::Icon::Information);
+    if (closeNow)
+        close();
+}
+
+void Form2::dropMovedRows(const std::vector<QTreeWidgetItem *> &items, const std::vector<int> &moved)
+{
+    std::vector<bool> gone(items.size());
+    for (int r : moved)
+        gone[size_t(r)] = true;
+    // A group left with one file is no group any more.
+    std::map<int, int> left;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!gone[i])
+            ++left[ListedFileOf(items[i]).group];
+    for (size_t i = 0; i < items.size(); ++i)
+        if (gone[i] || left[ListedFileOf(items[i]).group] < 2)
+            delete items[i];
+    if (listKind_ == DupeSearchKind::TreeScan)
+        RecolourGroups(listItems());
+    countPanel_->setText(CountText(resultList_->topLevelItemCount()));
+    spaceNote_.clear();
+    listChanged();
+}
+
+void Form2::saveList()
+{
+    if (search_.running())
+        return;
+    const QString name = extras_.saveFileDialog(this);
+    if (name.isEmpty())
+        return;
+    QSaveFile file(name);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(DupeListCsv(listedFiles(listItems())));
+        if (file.commit())
+            return;
+    }
+    services_.boxes.show(this,
+                         QStringLiteral("Не удалось сохранить список:\n") + name + QLatin1Char('\n') +
+                             file.errorString(),
+                         QStringLiteral("Сохранить список"), MessageBoxes::Icon::Exclamation);
 }
 
 // ---------------------------------------------------------------- size range
@@ -636,6 +866,8 @@ void Form2::advanceHourglass()
 
 void Form2::startTreeScan()
 {
+    if (search_.moving())
+        return;
     const QByteArray folder = folderList_->highlightedFolder();
     if (search_.running()) {
         search_.requestStop();
@@ -649,6 +881,8 @@ void Form2::startTreeScan()
 
 void Form2::findCopiesOfChosenFile()
 {
+    if (search_.moving())
+        return;
     const QByteArray folder = folderList_->highlightedFolder();
     if (chosenFileField_->text() != processedText_) {
         QString typed = chosenFileField_->text();
@@ -684,7 +918,10 @@ void Form2::searchStarted(DupeSearchKind kind)
         findCopiesButton_->setText(QStringLiteral("Отмена"));
         scanButton_->setEnabled(false);
     }
+    listKind_ = kind;
     resultList_->clear();
+    spaceNote_.clear();
+    listChanged();
 }
 
 void Form2::stageChanged(Stage stage)
@@ -713,14 +950,16 @@ void Form2::rowsAdded(const std::vector<DupeRow> &rows)
 {
     QList<QTreeWidgetItem *> items;
     items.reserve(qsizetype(rows.size()));
-    for (const DupeRow &row : rows)
-        items.append(makeRow(row));
+    const std::vector<ListedFile> files = IdentifyRows(rows, false, &search_.files());
+    for (size_t i = 0; i < rows.size(); ++i)
+        items.append(MakeDupeItem(rows[i], files[i]));
     resultList_->addTopLevelItems(items);
 }
 
 void Form2::rowAdded(const DupeRow &row)
 {
-    resultList_->addTopLevelItem(makeRow(row));
+    // Every copy of the chosen file belongs to its one group.
+    resultList_->addTopLevelItem(MakeDupeItem(row, IdentifyRow(row, 1)));
 }
 
 void Form2::errorBox(int, const QString &text, const QString &title)
@@ -747,6 +986,7 @@ void Form2::searchFinished(DupeSearchKind kind, double seconds, int rows)
         findCopiesButton_->setText(QStringLiteral("Искать"));
         scanButton_->setEnabled(true);
     }
+    listChanged();
 }
 
 // ---------------------------------------------------------------- chosen file

@@ -10,6 +10,7 @@
 // closing and reopening, while the controls start afresh at every opening.
 #pragma once
 
+#include "dupes/engine/DupeActions.h"
 #include "dupes/engine/DupeSearch.h"
 #include "widgets/WindowServices.h"
 
@@ -48,6 +49,14 @@ struct Form2Extras {
     std::function<QString(QWidget *parent, const QString &current)> openFileDialog = {};
     // Seconds of a monotonic clock.
     std::function<double()> clock = {};
+    // The save dialog of "Сохранить список...": the file to write, or an
+    // empty text when the user cancels.
+    std::function<QString(QWidget *parent)> saveFileDialog = {};
+    // The folder chooser of the rule "оставить копии в папке...": the folder,
+    // or an empty text when the user cancels.
+    std::function<QString(QWidget *parent)> folderDialog = {};
+    // A yes/no question (the confirmation before a move): true for yes.
+    std::function<bool(QWidget *parent, const QString &text, const QString &title)> ask = {};
 };
 
 class Form2 : public QWidget, private DupeSearchListener
@@ -75,6 +84,13 @@ class Form2 : public QWidget, private DupeSearchListener
     void openSelectedFolder();
     void copySelectedPath();
     void advanceHourglass();
+    // The actions on the list: select the extra copies by a rule (InFolder
+    // asks for the folder), clear the selection, move the selected files to
+    // the trash after a confirmation, save the list as CSV.
+    void selectExtraCopies(KeepRule rule);
+    void clearSelection();
+    void moveSelectedToTrash();
+    void saveList();
 
     // The searches, their state, the size range and the chosen file.
     const DupeSearch &search() const { return search_; }
@@ -119,7 +135,13 @@ class Form2 : public QWidget, private DupeSearchListener
     void passSizeRangeToSearch();
     int selectedUnit() const;
     QTreeWidgetItem *selectedRow() const;
-    static QTreeWidgetItem *makeRow(const DupeRow &row);
+    void buildListActions();
+    std::vector<QTreeWidgetItem *> listItems() const;
+    std::vector<ListedFile> listedFiles(const std::vector<QTreeWidgetItem *> &items) const;
+    std::vector<bool> selectedMask(const std::vector<QTreeWidgetItem *> &items) const;
+    void listChanged();
+    void showSpace();
+    void dropMovedRows(const std::vector<QTreeWidgetItem *> &items, const std::vector<int> &moved);
     QByteArray selectedPath() const;
     bool takeChosenFile(QString &path);
 
@@ -142,6 +164,7 @@ class Form2 : public QWidget, private DupeSearchListener
     StatusPanel *folderPanel_ = nullptr;
     StatusPanel *timePanel_ = nullptr; // also shows the hourglass
     StatusPanel *countPanel_ = nullptr;
+    StatusPanel *spacePanel_ = nullptr;
     QGroupBox *settingsPanel_ = nullptr;
     QLineEdit *minField_ = nullptr;
     QLabel *minBytesLabel_ = nullptr;
@@ -156,6 +179,10 @@ class Form2 : public QWidget, private DupeSearchListener
     QAction *openFileAction_ = nullptr;
     QAction *openFolderAction_ = nullptr;
     QAction *copyPathAction_ = nullptr;
+    QMenu *selectMenu_ = nullptr;
+    QAction *clearSelectionAction_ = nullptr;
+    QAction *trashAction_ = nullptr;
+    QAction *saveListAction_ = nullptr;
     DriveNavigator *navigator_ = nullptr;
 
     // State of the view.
@@ -166,7 +193,10 @@ class Form2 : public QWidget, private DupeSearchListener
     bool useMaxSize_ = false;
     int animFrame_ = 0;
     QString processedText_;
-    QString checksumText_ = QStringLiteral("0"); // shown shortened when it lacks room
+    DupeSearchKind listKind_ = DupeSearchKind::TreeScan; // the search that filled the list
+    ByteCount reclaimable_;                              // of the whole list, for the space panel
+    QString spaceNote_;                                  // the folder rule's count of groups it left alone
+    QString checksumText_ = QStringLiteral("0");         // shown shortened when it lacks room
     // A path copied from the list, kept as bytes while Text1 shows it.
     QString copiedText_;
     QByteArray copiedPath_;

@@ -8,6 +8,7 @@
 #include "widgets/DriveListBox.h"
 #include "widgets/Twips.h"
 
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -425,6 +426,74 @@ TEST_F(Form1Fixture, ClosingWhenIdleClosesAtOnce)
     QSignalSpy closing(&f, &Form1::closing);
     EXPECT_TRUE(f.close());
     EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(Form1Fixture, CtrlQClosesTheWindowAsItsCloseBoxDoes)
+{
+    Form1 &f = form();
+    f.show();
+    QSignalSpy closing(&f, &Form1::closing);
+    // Q alone, or with Shift or Alt beside Ctrl, is not the key.
+    QTest::keyClick(f.folderList(), Qt::Key_Q);
+    QTest::keyClick(f.folderList(), Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(f.folderList(), Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(closing.count(), 0);
+    QTest::keyClick(f.resultList(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(Form1Fixture, CtrlQDuringAScanStopsItThenCloses)
+{
+    Form1 &f = form();
+    f.show();
+    QSignalSpy closing(&f, &Form1::closing);
+    yield.hook = [&](int n) {
+        if (n == 7)
+            QTest::keyClick(f.resultList(), Qt::Key_Q, Qt::ControlModifier);
+    };
+    f.startOrStopScan();
+    EXPECT_EQ(fs.sizeCalls.size(), 2u);
+    EXPECT_EQ(closing.count(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(Form1Fixture, ShiftF10AndTheMenuKeyOpenTheFileMenu)
+{
+    Form1 &f = form();
+    f.show();
+    f.startOrStopScan();
+    selectRow(2);
+    QMenu *menu = f.contextMenu();
+    const QRect row = f.resultList()->visualItemRect(f.resultList()->topLevelItem(2));
+    const QPoint underRow = f.resultList()->viewport()->mapToGlobal(row.bottomLeft());
+    for (QWidget *target : {static_cast<QWidget *>(f.resultList()), static_cast<QWidget *>(f.folderList())}) {
+        QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+        EXPECT_TRUE(menu->isVisible());
+        EXPECT_EQ(menu->pos(), underRow);
+        menu->hide();
+        QTest::keyClick(target, Qt::Key_Menu);
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+    }
+    // F10 alone and the Menu key with Ctrl are left to the controls.
+    QTest::keyClick(f.resultList(), Qt::Key_F10);
+    QTest::keyClick(f.resultList(), Qt::Key_Menu, Qt::ControlModifier);
+    EXPECT_FALSE(menu->isVisible());
+
+    // With no row selected it opens at the list's corner; the keyboard
+    // then runs its items.
+    f.resultList()->clearSelection();
+    QTest::keyClick(f.resultList(), Qt::Key_Menu);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->pos(), f.resultList()->viewport()->mapToGlobal(QPoint(0, 0)));
+    QSignalSpy about(&f, &Form1::aboutRequested);
+    QTest::keyClick(menu, Qt::Key_Up); // the last item, "О программе..."
+    QTest::keyClick(menu, Qt::Key_Return);
+    EXPECT_EQ(about.count(), 1);
 }
 
 TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)

@@ -8,6 +8,7 @@
 #include "support/FakeMountTable.h"
 #include "support/Fakes.h"
 #include "support/QuitWatch.h"
+#include "widgets/DirListBox.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -112,6 +113,43 @@ TEST_F(ProgramFixture, F4ShowsTheDuplicateFinderAndClosingTheMainWindowClosesIt)
     QCoreApplication::processEvents();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(f2->isVisible());
+}
+
+TEST_F(ProgramFixture, CtrlQClosesTheMainWindowAndTheDuplicateFinderWithIt)
+{
+    QTest::keyPress(form->resultList(), Qt::Key_F4);
+    Form2 *f2 = windows->duplicateFinder();
+    ASSERT_NE(f2, nullptr);
+    QTest::keyClick(form->folderList(), Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(f2->isVisible());
+}
+
+TEST_F(ProgramFixture, TheAboutWindowTakesTheKeyboardWhenItOpens)
+{
+    QApplication::setActiveWindow(form.get());
+    form->resultList()->setFocus();
+    QTest::keyRelease(form->resultList(), Qt::Key_F1);
+    QPointer<frmAbout> about = windows->about();
+    ASSERT_FALSE(about.isNull());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about.data()));
+    auto *ok = about->findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    EXPECT_EQ(QApplication::focusWidget(), ok);
+
+    // A key goes where the focus is: Escape closes the window at once.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    flushDeletes();
+    EXPECT_TRUE(about.isNull());
+
+    // Opened again from the menu, Enter closes it the same way.
+    child("m_open_5")->trigger();
+    about = windows->about();
+    ASSERT_FALSE(about.isNull());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about.data()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    flushDeletes();
+    EXPECT_TRUE(about.isNull());
 }
 
 TEST_F(ProgramFixture, F2WithAnEmptyListRefusesToPrint)

@@ -68,19 +68,17 @@ inline std::vector<QByteArray> ListingOrder(const QByteArray &folder)
     return names;
 }
 
-// Runs `fn` under an unprivileged user when the tests run as root, so that
-// permissions bite; returns what it wrote.
-inline std::string RunUnprivileged(const std::function<std::string()> &fn)
+// Runs `fn` in a forked child (under an unprivileged user when asked and the
+// tests run as root, so that permissions bite); returns what it wrote.
+inline std::string RunInChild(const std::function<std::string()> &fn, bool unprivileged = false)
 {
-    if (geteuid() != 0)
-        return fn();
     int p[2];
     if (pipe(p) != 0)
         return "pipe failed";
     const pid_t pid = fork();
     if (pid == 0) {
         close(p[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        if (unprivileged && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
         const std::string s = fn();
         size_t done = 0;
@@ -102,6 +100,15 @@ inline std::string RunUnprivileged(const std::function<std::string()> &fn)
     int status = 0;
     waitpid(pid, &status, 0);
     return out;
+}
+
+// Runs `fn` under an unprivileged user when the tests run as root, so that
+// permissions bite; returns what it wrote.
+inline std::string RunUnprivileged(const std::function<std::string()> &fn)
+{
+    if (geteuid() != 0)
+        return fn();
+    return RunInChild(fn, true);
 }
 
 } // namespace vs::test

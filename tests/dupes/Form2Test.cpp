@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <set>
+#include <unistd.h>
 
 using namespace vs;
 using namespace vs::test;
@@ -59,11 +61,38 @@ class Form2Test : public ::testing::Test
             return dialogAnswer;
         };
         extras.clock = [this] { return clockReadings.empty() ? 0.0 : takeReading(); };
+        extras.ask = [this](QWidget *, const QString &text, const QString &title) {
+            asked.push_back(title + QLatin1Char('|') + text);
+            return askAnswer;
+        };
+        extras.saveFileDialog = [this](QWidget *) { return saveAnswer; };
+        extras.folderDialog = [this](QWidget *) { return folderAnswer; };
+        savedDataHome = qgetenv("XDG_DATA_HOME");
         form =
             std::make_unique<Form2>(WindowServices{DefaultFileSystem(), mounts, shell, boxes, yield}, extras);
         form->show();
         dir1()->openAt(tree.root());
     }
+
+    ~Form2Test() override { qputenv("XDG_DATA_HOME", savedDataHome); }
+
+    // A home trash of the test's own, beside the folder "s" that is scanned.
+    void scanWithFakeTrash()
+    {
+        tree.mkdir("data");
+        qputenv("XDG_DATA_HOME", tree.path("data"));
+        dir1()->openAt(tree.path("s"));
+        button("Command4")->click();
+    }
+    QTreeWidgetItem *rowOf(const QByteArray &rel) const
+    {
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            if (list()->topLevelItem(i)->text(0) == path(rel))
+                return list()->topLevelItem(i);
+        ADD_FAILURE() << "no row " << rel.constData();
+        return nullptr;
+    }
+    bool exists(const QByteArray &rel) const { return QFileInfo::exists(path(rel)); }
 
     double takeReading()
     {
@@ -140,6 +169,10 @@ class Form2Test : public ::testing::Test
     QString dialogAnswer;
     QString dialogCurrent;
     std::vector<double> clockReadings;
+    std::vector<QString> asked; // title|text of every question
+    bool askAnswer = true;
+    QString saveAnswer, folderAnswer;
+    QByteArray savedDataHome;
     std::unique_ptr<Form2> form;
 };
 
@@ -193,8 +226,23 @@ TEST_F(Form2Test, OpensWithTheControlsOfTheDesign)
     QStringList menu;
     for (QAction *a : child<QMenu>("m_mnu")->actions())
         menu << a->text();
-    EXPECT_EQ(menu, (QStringList{QStringLiteral("Открыть файл\tF3"), QStringLiteral("Открыть каталог...\tF4"),
-                                 QStringLiteral("Копировать ссылку\tF5")}));
+    // The three row commands first; the actions on the list after a separator.
+    EXPECT_EQ(menu.mid(0, 3),
+              (QStringList{QStringLiteral("Открыть файл\tF3"), QStringLiteral("Открыть каталог...\tF4"),
+                           QStringLiteral("Копировать ссылку\tF5")}));
+    EXPECT_TRUE(child<QMenu>("m_mnu")->actions().at(3)->isSeparator());
+    EXPECT_EQ(menu.mid(4),
+              (QStringList{QStringLiteral("Выделить лишние копии"), QStringLiteral("Снять выделение"),
+                           QStringLiteral("Переместить в корзину...\tDelete"),
+                           QStringLiteral("Сохранить список...\tCtrl+S")}));
+    QStringList rules;
+    for (QAction *a : child<QMenu>("m_select")->actions())
+        rules << a->text();
+    EXPECT_EQ(
+        rules,
+        (QStringList{QStringLiteral("оставить первую в группе"), QStringLiteral("оставить самую старую"),
+                     QStringLiteral("оставить самую новую"), QStringLiteral("оставить копии в папке...")}));
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 0 байт"));
 
     // Focus order.
     QStringList order;
@@ -720,4 +768,238 @@ TEST_F(Form2Test, WithTheRealEventLoopAQueuedCancelStopsTheScan)
     EXPECT_EQ(command4->text(), QStringLiteral("Сканировать"));
     EXPECT_EQ(real.findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount(), 0);
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// From the selection through the confirmation to the summary, as a user goes:
+// the folder rule, the Delete key, the answer, the box, the list after it.
+TEST_F(Form2Test, ExtraCopiesGoToTheTrashAfterOneConfirmationAndLeaveTheList)
+{
+    tree.file("s/keep/p1", 300, 'p');
+    tree.hardlink("s/keep/p1", "s/keep/p1-link");
+    tree.file("s/p2", 300, 'p');
+    tree.file("s/p3", 300, 'p');
+    tree.file("s/q1", 5000, 'q');
+    tree.file("s/q2", 5000, 'q');
+    scanWithFakeTrash();
+    ASSERT_EQ(list()->topLevelItemCount(), 6);
+    EXPECT_EQ(panel(3), QStringLiteral("Кол-во: 6"));
+    // p1 and its link are one file: 2 x 300 + 5000 bytes can go.
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 5,5 Кбайт"));
+
+    // The hard links are marked; the other rows are not.
+    EXPECT_EQ(rowOf("s/keep/p1")->toolTip(0), QStringLiteral("жёсткая ссылка: ") + path("s/keep/p1-link"));
+    EXPECT_EQ(rowOf("s/keep/p1-link")->toolTip(0), QStringLiteral("жёсткая ссылка: ") + path("s/keep/p1"));
+    EXPECT_TRUE(rowOf("s/keep/p1")->font(1).italic());
+    EXPECT_FALSE(rowOf("s/keep/p1")->font(0).italic());
+    EXPECT_EQ(rowOf("s/p2")->toolTip(0), QString());
+    EXPECT_FALSE(rowOf("s/p2")->font(1).italic());
+
+    folderAnswer = path("s/keep");
+    child<QAction>("m_keep_3")->trigger();
+    std::set<QString> selected;
+    for (QTreeWidgetItem *it : list()->selectedItems())
+        selected.insert(it->text(0));
+    EXPECT_EQ(selected, (std::set<QString>{path("s/p2"), path("s/p3")}));
+    EXPECT_EQ(panel(4),
+              QStringLiteral("Можно освободить: 5,5 Кбайт, выделено: 0,6 Кбайт; групп без копии в папке: 1"));
+
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Delete);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(
+        asked[0],
+        QStringLiteral("Переместить в корзину|Переместить в корзину файлов: 2?\nОсвободится: 0,6 Кбайт"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Переместить в корзину"));
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Перемещено в корзину файлов: 2\nОсвобождено: 0,6 Кбайт"));
+    EXPECT_EQ(boxes.boxes[0].icon, MessageBoxes::Icon::Information);
+
+    EXPECT_FALSE(exists("s/p2"));
+    EXPECT_FALSE(exists("s/p3"));
+    EXPECT_TRUE(exists("data/Trash/files/p2"));
+    EXPECT_TRUE(exists("s/keep/p1"));
+    // The kept group is p1 with its link; q1/q2 stay untouched.
+    EXPECT_EQ(list()->topLevelItemCount(), 4);
+    EXPECT_EQ(panel(3), QStringLiteral("Кол-во: 4"));
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 4,9 Кбайт"));
+    const auto r = rows();
+    EXPECT_EQ(r[0].colour, kCyan);
+    EXPECT_EQ(r[1].colour, kCyan);
+    EXPECT_EQ(r[2].colour, kYellow);
+    EXPECT_EQ(r[3].colour, kYellow);
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+
+    // A group left with one file leaves the list.
+    list()->clearSelection();
+    rowOf("s/q2")->setSelected(true);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(list()->topLevelItemCount(), 2);
+    EXPECT_EQ(panel(3), QStringLiteral("Кол-во: 2"));
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 0 байт"));
+}
+
+TEST_F(Form2Test, AWholeGroupIsSkippedAndAFileGoneMeanwhileIsNamedInTheSummary)
+{
+    tree.file("s/a1", 40, 'a');
+    tree.file("s/a2", 40, 'a');
+    tree.file("s/b1", 70, 'b');
+    tree.file("s/b2", 70, 'b');
+    tree.file("s/b3", 70, 'b');
+    scanWithFakeTrash();
+    ASSERT_EQ(list()->topLevelItemCount(), 5);
+
+    // Every row selected: nothing can move, and no question is asked.
+    list()->selectAll();
+    child<QAction>("m_trash")->trigger();
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral(
+                  "Группы, выделенные целиком, пропускаются (групп: 2, файлов: 5): последняя копия файла "
+                  "остаётся на месте.\nПеремещать нечего."));
+
+    // One group whole, two of the other; the answer "no" moves nothing.
+    child<QAction>("m_clear")->trigger();
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 0,2 Кбайт"));
+    for (const char *n : {"s/a1", "s/a2", "s/b2", "s/b3"})
+        rowOf(n)->setSelected(true);
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 0,2 Кбайт, выделено: 0,1 Кбайт"));
+    askAnswer = false;
+    child<QAction>("m_trash")->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0],
+              QStringLiteral("Переместить в корзину|Переместить в корзину файлов: 2?\nОсвободится: 0,1 Кбайт"
+                             "\n\nГруппы, выделенные целиком, пропускаются (групп: 1, файлов: 2): "
+                             "последняя копия файла остаётся на месте."));
+    EXPECT_TRUE(exists("s/b2"));
+    EXPECT_EQ(list()->topLevelItemCount(), 5);
+
+    askAnswer = true;
+    ASSERT_EQ(unlink(tree.path("s/b3").constData()), 0);
+    child<QAction>("m_trash")->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text,
+              QStringLiteral("Перемещено в корзину файлов: 1\nОсвобождено: 70 байт\nПропущено "
+                             "групп, выделенных целиком: 1\n\nОставлены на месте (1):\n") +
+                  path("s/b3") + QStringLiteral(" — файл не найден"));
+    EXPECT_TRUE(exists("s/a1"));
+    EXPECT_TRUE(exists("s/a2"));
+    EXPECT_FALSE(exists("s/b2"));
+    // b3 is gone from the disk but still listed: it was left alone.
+    EXPECT_EQ(list()->topLevelItemCount(), 4);
+}
+
+TEST_F(Form2Test, NoSearchWhileFilesMoveAndNoMoveDuringASearch)
+{
+    tree.file("s/x1", 30, 'x');
+    tree.file("s/x2", 30, 'x');
+    tree.file("s/x3", 30, 'x');
+    scanWithFakeTrash();
+    ASSERT_EQ(list()->topLevelItemCount(), 3);
+    child<QAction>("m_keep_0")->trigger();
+
+    QString during;
+    yield.hook = [&](int) {
+        if (!during.isEmpty())
+            return;
+        during = states() + (form->search().moving() ? QStringLiteral(" moving") : QString());
+        button("Command4")->click(); // disabled: nothing happens
+        form->startTreeScan();
+        form->findCopiesOfChosenFile();
+    };
+    const int yieldsBefore = yield.count;
+    child<QAction>("m_trash")->trigger();
+    EXPECT_EQ(yield.count - yieldsBefore, 2) << "one yield before each file";
+    EXPECT_EQ(during,
+              QStringLiteral(
+                  "Command1:...:off Command2:Искать:off Command3:...:off Command4:Сканировать:off - moving"));
+    EXPECT_EQ(states(), kIdle);
+    EXPECT_EQ(list()->topLevelItemCount(), 0) << "the group of one left; no scan refilled the list";
+    EXPECT_EQ(panel(3), QStringLiteral("Кол-во: 0"));
+
+    // During a scan the move, the rules and the save do nothing.
+    tree.file("s/y1", 30, 'y');
+    tree.file("s/y2", 30, 'y');
+    asked.clear();
+    saveAnswer = path("never.csv");
+    yield.hook = [&](int) {
+        form->moveSelectedToTrash();
+        form->selectExtraCopies(KeepRule::FirstInGroup);
+        form->saveList();
+    };
+    button("Command4")->click();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(exists("never.csv"));
+    EXPECT_EQ(list()->topLevelItemCount(), 2);
+}
+
+TEST_F(Form2Test, CtrlSSavesTheListAsCsvAndSelectionStaysOnTheCurrentRowForRowCommands)
+{
+    tree.file("s/a,\"b\"", 12, 'c');
+    tree.file("s/plain", 12, 'c');
+    scanWithFakeTrash();
+    ASSERT_EQ(list()->topLevelItemCount(), 2);
+    saveAnswer = path("out.csv");
+    QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_S, Qt::ControlModifier);
+    QFile csv(saveAnswer);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray crc = QByteArray::number(FileChecksum(tree.path("s/plain")));
+    QByteArray expected = QByteArray("Группа,Размер,CRC,Файл\r\n");
+    for (int i = 0; i < 2; ++i) {
+        QByteArray p = QFile::encodeName(list()->topLevelItem(i)->text(0));
+        expected +=
+            "1,12," + crc + ',' + (p.contains(',') ? '"' + p.replace("\"", "\"\"") + '"' : p) + "\r\n";
+    }
+    EXPECT_EQ(csv.readAll(), expected);
+    EXPECT_TRUE(expected.contains("\"" + tree.path("s/a,\"\"b\"\"") + "\""));
+
+    // Cancelled dialog: nothing written; a folder that is not writable: a box.
+    saveAnswer.clear();
+    child<QAction>("m_save")->trigger();
+    EXPECT_TRUE(boxes.boxes.empty());
+    saveAnswer = path("no/such/folder/out.csv");
+    child<QAction>("m_save")->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(
+        boxes.boxes[0].text.startsWith(QStringLiteral("Не удалось сохранить список:\n") + saveAnswer));
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Сохранить список"));
+
+    // Two rows selected: F3 opens the current one.
+    list()->setFocus();
+    list()->setCurrentItem(list()->topLevelItem(0));
+    QTest::keyClick(list(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(list()->selectedItems().size(), 2);
+    QTest::keyRelease(list(), Qt::Key_F3);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], QFile::encodeName(list()->topLevelItem(1)->text(0)));
+    EXPECT_EQ(panel(4), QStringLiteral("Можно освободить: 12 байт, выделено: 0 байт"));
+
+    // The menu key opens the row menu from the list.
+    QTest::keyClick(list(), Qt::Key_Menu);
+    EXPECT_TRUE(child<QMenu>("m_mnu")->isVisible());
+    child<QMenu>("m_mnu")->hide();
+}
+
+TEST_F(Form2Test, ClosingDuringAMoveStopsBeforeTheNextFileAndThenCloses)
+{
+    for (const char *n : {"s/m1", "s/m2", "s/m3"})
+        tree.file(n, 25, 'm');
+    scanWithFakeTrash();
+    child<QAction>("m_keep_0")->trigger();
+    ASSERT_EQ(list()->selectedItems().size(), 2);
+    yield.hook = [&](int) {
+        if (form->search().moving() && form->isVisible())
+            form->close(); // held back until the move has wound down
+    };
+    child<QAction>("m_trash")->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->search().moving());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("Перемещено в корзину файлов: 0\nОсвобождено: 0 байт\nПеремещение прервано."));
+    int left = 0;
+    for (const char *n : {"s/m1", "s/m2", "s/m3"})
+        left += exists(n) ? 1 : 0;
+    EXPECT_EQ(left, 3);
 }

@@ -44,7 +44,8 @@ TEST(TimeLimit, AnswersInTimeAndGivesUpOnABlockedCall)
                     }});
     jobs.push_back({"/c", []() -> int { throw std::runtime_error("no"); }});
     jobs.push_back({QByteArray(), [] { return 4; }});
-    const auto results = RunAllWithTimeLimit<int>(std::move(jobs), 200ms);
+    // The real limit, so a loaded machine still answers the live jobs in time.
+    const auto results = RunAllWithTimeLimit<int>(std::move(jobs), kDriveTimeLimit);
     ASSERT_EQ(results.size(), 4u);
     EXPECT_EQ(results[0], std::optional<int>(1));
     EXPECT_EQ(results[1], std::nullopt);

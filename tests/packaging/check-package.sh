@@ -60,12 +60,14 @@ check "help.chm is a compiled help file (ITSF)" \
 check "the executable is an ELF program" \
   bash -c "head -c 4 '$work/root/usr/lib/volumescope/volumescope' | grep -q ELF"
 desktop=$work/root/usr/share/applications/volumescope.desktop
-check "desktop entry starts volumescope" grep -qx 'Exec=volumescope' "$desktop"
+check "desktop entry starts volumescope on a folder" grep -qx 'Exec=volumescope %f' "$desktop"
 check "desktop entry names the icon" grep -qx 'Icon=volumescope' "$desktop"
 check "desktop entry claims no folder type" bash -c "! grep -qi 'inode/directory' '$desktop'"
 if command -v desktop-file-validate >/dev/null; then
   check "desktop entry is valid" desktop-file-validate "$desktop"
 fi
+check "the manual page is a compressed Russian page" \
+  bash -c "zcat '$work/root/usr/share/man/man1/volumescope.1.gz' | grep -q '^\.SH ОПИСАНИЕ'"
 for size in 16 48 256; do
   check "${size}x${size} icon is a ${size}x${size} PNG" bash -c \
     "file '$work/root/usr/share/icons/hicolor/${size}x${size}/apps/volumescope.png' | grep -q 'PNG image data, $size x $size'"

@@ -76,6 +76,22 @@ class DupeSearch final : public DupeHost
     bool findCopies(const QByteArray &folder);
 
     bool running() const { return operation_.running(); }
+    // Files of the list are being moved to the trash: no search starts
+    // meanwhile (and no move starts during a search: beginMove says false).
+    // endMove returns as scanTree does.
+    bool beginMove()
+    {
+        if (!operation_.begin())
+            return false;
+        moving_ = true;
+        return true;
+    }
+    bool endMove()
+    {
+        moving_ = false;
+        return operation_.end();
+    }
+    bool moving() const { return moving_; }
     bool stopRequested() const { return operation_.stopRequested(); }
     bool closePending() const { return operation_.closePending(); }
     // Asks the running search to stop at its next stop check.
@@ -116,6 +132,7 @@ class DupeSearch final : public DupeHost
     bool useMax_ = false;
     ByteCount minBytes_, maxBytes_;
     int rowCount_ = 0;
+    bool moving_ = false;
 };
 
 } // namespace vs

@@ -2,17 +2,22 @@
 
 #include "dupes/engine/ContentReader.h"
 #include "dupes/engine/FileChecksum.h"
+#include "dupes/engine/FolderTrail.h"
 #include "fs/FileOpen.h"
+#include "fs/Paths.h"
 #include "fs/WorkerPool.h"
+#include "util/Errors.h"
 
 #include <cerrno>
 #include <fcntl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -97,12 +102,95 @@ struct Run {
     int firstUnit, endUnit;
 };
 
+// Opens the folders of candidates whose paths are too long for the kernel
+// to resolve in one call. The batches come in walk order, so going from one
+// folder to the next is a few steps up and down a FolderTrail rather than a
+// walk from the root for each: reading a deep tree stays linear in its depth.
+class DeepFolders
+{
+  public:
+    // A new path descriptor of `folder` (ending in "/"); -1 with errno set.
+    int open(const QByteArray &folder)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const QByteArray base = folder.startsWith('/') ? QByteArrayLiteral("/") : QByteArray();
+        if (trail_.depth() == 0 || !at_.startsWith(base) || ends_.front() != base.size()) {
+            const int fd = ::open(base.isEmpty() ? "." : "/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0 || !trail_.start(fd))
+                return -1;
+            ends_.assign(1, base.size());
+            at_ = base;
+        }
+        qsizetype same = 0;
+        const qsizetype most = std::min(at_.size(), folder.size());
+        while (same < most && at_[same] == folder[same])
+            ++same;
+        while (ends_.size() > 1 && ends_.back() > same) {
+            trail_.leave();
+            ends_.pop_back();
+        }
+        int error = 0;
+        for (qsizetype pos = ends_.back(); pos < folder.size();) {
+            qsizetype slash = folder.indexOf('/', pos);
+            if (slash < 0)
+                slash = folder.size();
+            if (slash == pos) {
+                ends_.back() = ++pos; // "//" names the same folder
+                continue;
+            }
+            if (!trail_.enter(folder.mid(pos, slash - pos).constData(), O_PATH)) {
+                error = errno;
+                break;
+            }
+            pos = std::min(slash + 1, folder.size());
+            ends_.push_back(pos);
+        }
+        at_ = folder.left(ends_.back());
+        if (error == 0 && trail_.fd() < 0)
+            error = trail_.reopenError() ? trail_.reopenError() : ENOENT;
+        if (error != 0) {
+            errno = error;
+            return -1;
+        }
+        return ::fcntl(trail_.fd(), F_DUPFD_CLOEXEC, 0);
+    }
+
+  private:
+    std::mutex mutex_;
+    FolderTrail trail_{16};
+    QByteArray at_;               // the folder the trail is in
+    std::vector<qsizetype> ends_; // where each level's name ends in at_
+};
+
 // What the reading stages share: the host to tell of progress, the wish to
-// stop, and the bytes read so far.
+// stop, the bytes read so far, the opener of deep folders, and the first
+// file or folder that could not be opened because too many files were open.
 struct Reading {
     DupeHost *host = nullptr;
     std::atomic<bool> cancel{false};
     std::atomic<int64_t> bytesDone{0};
+    DeepFolders deepFolders;
+    std::mutex tooManyMutex;
+    int tooManyError = 0;
+    QByteArray tooManyPath;
+
+    void noteOpenError(int error, const QByteArray &path)
+    {
+        if (error != EMFILE && error != ENFILE)
+            return;
+        std::lock_guard<std::mutex> lock(tooManyMutex);
+        if (tooManyError == 0) {
+            tooManyError = error;
+            tooManyPath = path;
+        }
+    }
+
+    int openFolder(const QByteArray &folder)
+    {
+        if (folder.size() < PATH_MAX)
+            return OpenAnyPath(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return deepFolders.open(folder);
+    }
 };
 
 WorkerPool &ReadingPool()
@@ -165,12 +253,15 @@ std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit>
 // can still be opened as the one the walk saw (fd -1 otherwise).
 template <typename PerUnit>
 void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &units,
-              const std::vector<FileRecord> &r, bool readsWhole, PerUnit &&perUnit)
+              const std::vector<FileRecord> &r, bool readsWhole, Reading &reading, PerUnit &&perUnit)
 {
     const Unit &head = units[size_t(jobs[b.begin])];
     const QByteArray &first = r[size_t(head.firstRecord)].path;
     const qsizetype cut = head.folderLength;
-    const int dir = OpenAnyPath(first.left(cut), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray folder = first.left(cut);
+    const int dir = reading.openFolder(folder);
+    if (dir < 0)
+        reading.noteOpenError(errno, folder.left(std::max<qsizetype>(1, cut - 1)));
     for (size_t k = b.begin; k < b.end; ++k) {
         Unit &u = units[size_t(jobs[k])];
         const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
@@ -181,6 +272,8 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
                  : check
                      ? OpenRegularAt(dir, name, st)
                      : OpenNoAtimeAt(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+        if (dir >= 0 && fd < 0)
+            reading.noteOpenError(errno, r[size_t(u.firstRecord)].path);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
         if (fd >= 0 && check &&
@@ -275,7 +368,7 @@ void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &r
     RunJobs(
         batches.size(),
         [&](size_t k) {
-            ForBatch(batches[k], jobs, units, r, false, [&](Unit &u, int fd, int64_t allocated) {
+            ForBatch(batches[k], jobs, units, r, false, reading, [&](Unit &u, int fd, int64_t allocated) {
                 if (u.wholeAtOnce) {
                     if (fd >= 0)
                         u.content = ReadContent(fd, u.size, ReadControl{}, allocated);
@@ -329,7 +422,7 @@ void ReadWholeWhereInDoubt(Candidates &c, const std::vector<FileRecord> &r, Read
     RunJobs(
         batches.size(),
         [&](size_t k) {
-            ForBatch(batches[k], jobs, units, r, true, [&](Unit &u, int fd, int64_t allocated) {
+            ForBatch(batches[k], jobs, units, r, true, reading, [&](Unit &u, int fd, int64_t allocated) {
                 if (cancel.load(std::memory_order_relaxed))
                     return;
                 if (fd >= 0)
@@ -426,6 +519,14 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
     reading.host = host;
     ReadFirstBlocks(candidates, r, reading);
     ReadWholeWhereInDoubt(candidates, r, reading);
+    if (host && reading.tooManyError != 0) {
+        // Files left unread for want of descriptors would silently be no
+        // one's copies: say so, once, as the walk says its errors.
+        const VsError e = ErrorFromErrno(reading.tooManyError, true);
+        const QString number = QString::number(e.number);
+        host->showError(
+            e.number, number + e.description + QLatin1Char('\r') + DisplayPath(reading.tooManyPath), number);
+    }
     GiveRecordsTheirContents(candidates, r);
     return EmitGroups(candidates, r);
 }

@@ -25,9 +25,9 @@ constexpr size_t kHead = 4096;
 
 // The sum of the little-endian 16-bit words of `n` bytes (a multiple of 32),
 // reduced modulo 0xFFFF; 0 only when every byte is 0. Each 32-bit lane adds
-// its two words; lanes are emptied before they could overflow.
-__attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(const unsigned char *p,
-                                                                               size_t n)
+// its two words; lanes are emptied before they could overflow. Inlined into
+// one function per instruction set below.
+__attribute__((always_inline)) inline uint64_t WordsOf32ByteBlocksBody(const unsigned char *p, size_t n)
 {
     typedef uint32_t Lanes __attribute__((vector_size(32)));
     uint64_t total = 0;
@@ -51,6 +51,39 @@ __attribute__((target_clones("avx2", "default"))) uint64_t WordsOf32ByteBlocks(c
         return 0;
     total %= kFold;
     return total == 0 ? kFold : total;
+}
+
+uint64_t WordsOf32ByteBlocksBaseline(const unsigned char *p, size_t n)
+{
+    return WordsOf32ByteBlocksBody(p, n);
+}
+
+using WordsFunction = uint64_t (*)(const unsigned char *, size_t);
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) uint64_t WordsOf32ByteBlocksAvx2(const unsigned char *p, size_t n)
+{
+    return WordsOf32ByteBlocksBody(p, n);
+}
+#endif
+
+// The CPU is asked once, at the first use, in ordinary code: a resolver that
+// runs while the program is being loaded runs before a sanitizer's runtime
+// is ready.
+WordsFunction ChooseWordsFunction()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return WordsOf32ByteBlocksAvx2;
+#endif
+    return WordsOf32ByteBlocksBaseline;
+}
+
+uint64_t WordsOf32ByteBlocks(const unsigned char *p, size_t n)
+{
+    static const WordsFunction chosen = ChooseWordsFunction();
+    return chosen(p, n);
 }
 
 // One's-complement sum of little-endian 16-bit words. Since 2^16 = 1 modulo
@@ -410,12 +443,15 @@ int OpenRegularAt(int dirFd, const char *name, struct stat &st)
         OpenNoAtimeAt(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW), st);
 }
 
-FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize, uint64_t expectDev,
-                            uint64_t expectIno)
+namespace
 {
-    struct stat st {
-    };
-    const int fd = OpenRegular(path, noFollow, st);
+
+// Reads the file open as `fd` (closed here) unless it changed since it was listed.
+FileContent ReadOpened(int fd, const struct stat &st, int64_t expectSize, uint64_t expectDev,
+                       uint64_t expectIno, int openErrno, int *openError)
+{
+    if (openError)
+        *openError = fd < 0 ? openErrno : 0;
     if (fd < 0)
         return FileContent{};
     FileContent c;
@@ -426,6 +462,26 @@ FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expec
         c = ReadContent(fd, int64_t(st.st_size), ReadControl{}, int64_t(st.st_blocks) * 512);
     close(fd);
     return c;
+}
+
+} // namespace
+
+FileContent ReadFileContent(const QByteArray &path, bool noFollow, int64_t expectSize, uint64_t expectDev,
+                            uint64_t expectIno, int *openError)
+{
+    struct stat st {
+    };
+    const int fd = OpenRegular(path, noFollow, st);
+    return ReadOpened(fd, st, expectSize, expectDev, expectIno, errno, openError);
+}
+
+FileContent ReadFileContentAt(int dirFd, const char *name, int64_t expectSize, uint64_t expectDev,
+                              uint64_t expectIno, int *openError)
+{
+    struct stat st {
+    };
+    const int fd = OpenRegularAt(dirFd, name, st);
+    return ReadOpened(fd, st, expectSize, expectDev, expectIno, errno, openError);
 }
 
 int32_t FileChecksum(const QByteArray &path)

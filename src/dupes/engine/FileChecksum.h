@@ -22,9 +22,13 @@ int32_t FileChecksum(const QByteArray &path);
 // Checksum and content hash of the file at `path` in one read. With
 // O_NOFOLLOW semantics when `noFollow`. When `expectSize` >= 0 the file must
 // still have that size and, with `expectIno`, that identity, or it counts as
-// unreadable (it changed since it was listed).
+// unreadable (it changed since it was listed). `openError`, when given,
+// receives the errno of an open that failed (0 otherwise).
 FileContent ReadFileContent(const QByteArray &path, bool noFollow = false, int64_t expectSize = -1,
-                            uint64_t expectDev = 0, uint64_t expectIno = 0);
+                            uint64_t expectDev = 0, uint64_t expectIno = 0, int *openError = nullptr);
+// The same for `name` in the folder open as `dirFd`, never following a link.
+FileContent ReadFileContentAt(int dirFd, const char *name, int64_t expectSize, uint64_t expectDev,
+                              uint64_t expectIno, int *openError = nullptr);
 
 // The checksum and the content hash of bytes in memory (a whole file).
 int32_t ChecksumOfBytes(const char *data, size_t size);

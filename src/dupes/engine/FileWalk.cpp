@@ -1,14 +1,17 @@
 #include "dupes/engine/FileWalk.h"
 
+#include "dupes/engine/FolderTrail.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "fs/DirectoryReader.h"
 #include "fs/FileOpen.h"
+#include "fs/MountFence.h"
 #include "fs/Paths.h"
 #include "fs/WorkerPool.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -77,6 +80,7 @@ enum class WalkMode {
 struct Entry {
     QByteArray name;
     unsigned char type;
+    bool fenced = false; // a mount point the walk must not touch
 };
 
 // Reads a whole folder once, "." and ".." included, in the order the file
@@ -91,7 +95,12 @@ void ReadFolder(DirectoryReader &reader, int dirFd, std::vector<Entry> &out)
 
 bool MayBeFile(const Entry &e)
 {
-    return e.type == DT_REG || e.type == DT_UNKNOWN;
+    return !e.fenced && (e.type == DT_REG || e.type == DT_UNKNOWN);
+}
+
+bool TooManyOpen(int err)
+{
+    return err == EMFILE || err == ENFILE;
 }
 
 // Helpers that query the attributes of a folder's files ahead of the file
@@ -110,6 +119,26 @@ struct Attributes {
     };
 };
 
+// The absolute form of a walk's root, for the mount table.
+QByteArray AbsoluteRoot(const QByteArray &path)
+{
+    QByteArray p = path;
+    if (!p.startsWith('/')) {
+        QByteArray cwd(PATH_MAX, '\0');
+        while (!::getcwd(cwd.data(), size_t(cwd.size())) && errno == ERANGE)
+            cwd.resize(cwd.size() * 2);
+        p = QByteArray(cwd.constData()) + '/' + p;
+    }
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    return p;
+}
+
+// Both walks, with explicit state instead of recursion: a folder is read,
+// gone through in a subfolder pass and a file pass, and its subfolders are
+// then walked one after another in the order the folder delivered them,
+// each opened relative to its parent. The folders on the way down are kept
+// in a FolderTrail, so the depth costs neither stack nor descriptors.
 class Walker
 {
   public:
@@ -121,26 +150,48 @@ class Walker
         matchAll_ = pattern == "*.*" || pattern == "*" || pattern.isEmpty();
     }
 
-    // Walks the folder open as `dirFd` (closed here) whose path is `path`
-    // (ending in "/").
-    void walk(int dirFd, const QByteArray &path)
+    // Walks the tree at `root` (ending in "/").
+    void run(const QByteArray &root)
     {
-        QByteArray lastFile;
-        try {
-            walkOne(dirFd, path, lastFile);
-        } catch (const VsError &e) {
-            report(e, lastFile);
-        } catch (const std::bad_alloc &) {
-            report(MakeError(kErrOutOfMemory), lastFile);
+        path_ = root;
+        const int fd = OpenAnyPath(root, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+        const int openError = errno;
+        bool opened = fd >= 0 && trail_.start(fd);
+        if (opened)
+            fence_ = MountFence::ForWalk(AbsoluteRoot(root), trail_.dev());
+        visit(opened, opened ? 0 : openError);
+        while (!frames_.empty()) {
+            Frame &top = frames_.back();
+            path_.truncate(top.pathLength);
+            if (top.next == top.subfolders.size()) {
+                frames_.pop_back();
+                trail_.leave();
+                continue;
+            }
+            const QByteArray &name = top.subfolders[top.next++];
+            path_ += name;
+            path_ += '/';
+            opened = trail_.enter(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+            visit(opened, opened ? 0 : errno);
         }
-        if (dirFd >= 0)
-            ::close(dirFd);
     }
 
   private:
+    // A folder whose subfolders are still to be walked.
+    struct Frame {
+        std::vector<QByteArray> subfolders;
+        size_t next = 0;
+        qsizetype pathLength = 0; // of its path, "/" included
+    };
+
     bool matches(const QByteArray &name) const
     {
         return matchAll_ || ::fnmatch(pattern_.constData(), name.constData(), 0) == 0;
+    }
+
+    bool fenced(const char *name) const
+    {
+        return !fence_.empty() && fence_.fenced(trail_.dev(), trail_.ino(), name);
     }
 
     void report(const VsError &e, const QByteArray &lastFile)
@@ -155,28 +206,55 @@ class Walker
                number == kErrPathAccess;
     }
 
-    // One folder: read it, the subfolder pass, the file pass, the descent.
-    // A folder that cannot be opened (dirFd -1) has empty passes.
-    void walkOne(int dirFd, const QByteArray &path, QByteArray &lastFile)
+    // The folder at path_, just entered (the trail's deepest level) when
+    // `opened`: read it, the subfolder pass, the file pass; its subfolders
+    // are left on the frame stack. A folder that cannot be opened has empty
+    // passes; only the descriptor limit is worth a word then.
+    void visit(bool opened, int openError)
     {
         const int32_t folderSerial = folderSerial_++;
-        std::vector<Entry> entries;
-        if (dirFd >= 0)
-            ReadFolder(reader_, dirFd, entries);
-        const std::vector<QByteArray> subfolders = subfolderPass(dirFd, entries);
-        if (!filePass(dirFd, path, entries, folderSerial, lastFile))
+        if (!opened) {
+            if (TooManyOpen(openError))
+                report(ErrorFromErrno(openError, false), path_.left(path_.size() - 1));
             return;
-        descend(dirFd, path, subfolders);
+        }
+        const int dirFd = trail_.fd();
+        lastFile_ = -1;
+        std::vector<QByteArray> subfolders;
+        bool goOn = false;
+        try {
+            entries_.clear();
+            ReadFolder(reader_, dirFd, entries_);
+            subfolders = subfolderPass(dirFd);
+            goOn = filePass(dirFd, folderSerial);
+        } catch (const VsError &e) {
+            report(e, lastFile());
+        } catch (const std::bad_alloc &) {
+            report(MakeError(kErrOutOfMemory), lastFile());
+        }
+        if (goOn && !subfolders.empty())
+            frames_.push_back(Frame{std::move(subfolders), 0, path_.size()});
+        else
+            trail_.leave();
+    }
+
+    QByteArray lastFile() const
+    {
+        return lastFile_ < 0 ? QByteArray() : path_ + entries_[size_t(lastFile_)].name;
     }
 
     // Notes the subfolders, yielding once per entry ("." and ".." too).
-    std::vector<QByteArray> subfolderPass(int dirFd, const std::vector<Entry> &entries)
+    std::vector<QByteArray> subfolderPass(int dirFd)
     {
         std::vector<QByteArray> subfolders;
-        for (const Entry &e : entries) {
+        for (Entry &e : entries_) {
             host_.yield();
             if (IsDotName(e.name.constData()))
                 continue;
+            if (fenced(e.name.constData())) {
+                e.fenced = true;
+                continue;
+            }
             bool isDir;
             if (e.type != DT_UNKNOWN) {
                 isDir = e.type == DT_DIR;
@@ -199,8 +277,9 @@ class Walker
 
     // The attributes of the folder's candidate files, queried on the pool
     // when there are enough of them to be worth it (empty otherwise).
-    std::vector<Attributes> queryAhead(int dirFd, const std::vector<Entry> &entries) const
+    std::vector<Attributes> queryAhead(int dirFd) const
     {
+        const std::vector<Entry> &entries = entries_;
         std::vector<Attributes> ahead;
         size_t wanted = 0;
         for (const Entry &e : entries)
@@ -219,24 +298,22 @@ class Walker
 
     // The attributes of entry `index`, from the pool's queries when made;
     // 0 or the errno of the query.
-    static int AttributesOf(int dirFd, const std::vector<Entry> &entries,
-                            const std::vector<Attributes> &ahead, size_t index, struct stat &st)
+    int attributesOf(int dirFd, const std::vector<Attributes> &ahead, size_t index, struct stat &st) const
     {
         if (!ahead.empty() && ahead[index].error >= 0) {
             st = ahead[index].st;
             return ahead[index].error;
         }
-        return ::fstatat(dirFd, entries[index].name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ? errno : 0;
+        return ::fstatat(dirFd, entries_[index].name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ? errno : 0;
     }
 
     // Every entry that fits the pattern is yielded for and counted; regular
     // files are collected or matched. False when the stop flag ended it.
-    bool filePass(int dirFd, const QByteArray &path, const std::vector<Entry> &entries, int32_t folderSerial,
-                  QByteArray &lastFile)
+    bool filePass(int dirFd, int32_t folderSerial)
     {
-        const std::vector<Attributes> ahead = queryAhead(dirFd, entries);
-        for (size_t index = 0; index < entries.size(); ++index) {
-            const Entry &e = entries[index];
+        const std::vector<Attributes> ahead = queryAhead(dirFd);
+        for (size_t index = 0; index < entries_.size(); ++index) {
+            const Entry &e = entries_[index];
             if (!matches(e.name))
                 continue;
             if (mode_ == WalkMode::Collect && !host_.scanRunning())
@@ -247,15 +324,14 @@ class Walker
             ++entryCount_;
             if (mode_ == WalkMode::Match && entryCount_ % 103 == 0)
                 host_.stepPicture(entryCount_ % 17 + 1);
-            const QByteArray full = path + e.name;
-            lastFile = full;
-            if (e.type == DT_DIR)
+            lastFile_ = qsizetype(index);
+            if (e.type == DT_DIR || e.fenced)
                 continue;
             struct stat st {
             };
             bool statted = false;
             if (MayBeFile(e)) {
-                if (const int error = AttributesOf(dirFd, entries, ahead, index, st)) {
+                if (const int error = attributesOf(dirFd, ahead, index, st)) {
                     const VsError err = ErrorFromErrno(error, true);
                     if (Ignored(err.number))
                         continue; // a file that vanished or cannot be named adds nothing
@@ -271,24 +347,14 @@ class Walker
                 continue; // links, FIFOs, sockets, devices: never read
             const ByteCount size = ByteCount::fromBytes(uint64_t(st.st_size));
             if (mode_ == WalkMode::Collect)
-                collect(full, size, st, folderSerial);
+                collect(e.name, size, st, folderSerial);
             else
-                match(full, size, st);
+                match(dirFd, e.name, size, st);
         }
         return true;
     }
 
-    // The subfolders, in the order the folder delivered their names.
-    void descend(int dirFd, const QByteArray &path, const std::vector<QByteArray> &subfolders)
-    {
-        for (const QByteArray &name : subfolders) {
-            const int sub = ::openat(dirFd, name.constData(),
-                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-            walk(sub, path + name + '/');
-        }
-    }
-
-    void collect(const QByteArray &full, ByteCount size, const struct stat &st, int32_t folder)
+    void collect(const QByteArray &name, ByteCount size, const struct stat &st, int32_t folder)
     {
         const bool take = host_.useMaxSize() == 0
                               ? size > host_.minSizeBytes()
@@ -296,7 +362,7 @@ class Walker
         if (!take)
             return;
         FileRecord r;
-        r.path = full;
+        r.path = path_ + name;
         r.size = size;
         r.dev = uint64_t(st.st_dev);
         r.ino = uint64_t(st.st_ino);
@@ -304,9 +370,12 @@ class Walker
         files_->append(std::move(r));
     }
 
-    void match(const QByteArray &full, ByteCount size, const struct stat &st)
+    void match(int dirFd, const QByteArray &name, ByteCount size, const struct stat &st)
     {
-        if (auto row = MatchStep(host_.chosenFile(), full, size, uint64_t(st.st_dev), uint64_t(st.st_ino)))
+        // The file is read relative to its folder: its whole path may be
+        // far longer than the kernel resolves in one call.
+        if (auto row = MatchStep(host_.chosenFile(), path_ + name, size, uint64_t(st.st_dev),
+                                 uint64_t(st.st_ino), dirFd, name.constData()))
             host_.addRow(*row);
     }
 
@@ -319,16 +388,28 @@ class Walker
     int32_t &folderCount_;
     int32_t folderSerial_ = 0;
     DirectoryReader reader_; // one buffer for the whole walk: a folder is read before its subfolders
+    FolderTrail trail_;
+    MountFence fence_;
+    std::vector<Frame> frames_;
+    QByteArray path_;            // of the folder at hand, ending in "/"
+    std::vector<Entry> entries_; // of the folder at hand
+    qsizetype lastFile_ = -1;    // its entry the file pass reached last
 };
 
 void WalkFrom(DupeHost &host, WalkMode mode, FileCollection *files, QByteArray &path,
               const QByteArray &pattern, int32_t &entryCount, int32_t &folderCount)
 {
     RaiseOpenLimit();
+    if (path.isEmpty()) {
+        // No folder named at all: never taken for the current one or for "/".
+        const VsError e = MakeError(kErrPathNotFound);
+        const QString number = QString::number(e.number);
+        host.showError(e.number, number + e.description + QLatin1Char('\r'), number);
+        return;
+    }
     if (!path.endsWith('/'))
         path += '/';
-    const int fd = OpenAnyPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    Walker(host, mode, files, pattern, entryCount, folderCount).walk(fd, path);
+    Walker(host, mode, files, pattern, entryCount, folderCount).run(path);
 }
 
 } // namespace

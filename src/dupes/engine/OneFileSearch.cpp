@@ -83,7 +83,7 @@ bool SamePathIgnoringCase(const QByteArray &a, const QByteArray &b)
 }
 
 std::optional<DupeRow> MatchStep(const ChosenFile &chosen, const QByteArray &path, ByteCount size,
-                                 uint64_t dev, uint64_t ino)
+                                 uint64_t dev, uint64_t ino, int dirFd, const char *name)
 {
     if (size != chosen.size)
         return std::nullopt;
@@ -99,7 +99,11 @@ std::optional<DupeRow> MatchStep(const ChosenFile &chosen, const QByteArray &pat
         row.toolTip = SameFileMarker();
         return row;
     }
-    const FileContent c = ReadFileContent(path, true, size.bytes(), dev, ino);
+    int openError = 0;
+    const FileContent c = dirFd >= 0 ? ReadFileContentAt(dirFd, name, size.bytes(), dev, ino, &openError)
+                                     : ReadFileContent(path, true, size.bytes(), dev, ino, &openError);
+    if (openError == EMFILE || openError == ENFILE)
+        throw ErrorFromErrno(openError, true);
     if (c.checksum != chosen.checksum || !c.sameAs(chosen.content))
         return std::nullopt;
     row.colour = kDupeCyan;

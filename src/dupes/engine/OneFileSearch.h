@@ -31,8 +31,10 @@ bool SamePathIgnoringCase(const QByteArray &a, const QByteArray &b);
 // The match step for the regular file at `path` with size `size` and
 // identity dev/ino: the row to list, or nothing. The chosen file itself (same
 // path ignoring case, same inode) gets the yellow row with SameFileMarker()
-// without being read; any other file must have equal contents.
+// without being read; any other file must have equal contents. With `dirFd`
+// the file is opened as `name` in that folder instead of by its path; a file
+// that cannot be opened because too many files are open throws VsError 67.
 std::optional<DupeRow> MatchStep(const ChosenFile &chosen, const QByteArray &path, ByteCount size,
-                                 uint64_t dev, uint64_t ino);
+                                 uint64_t dev, uint64_t ino, int dirFd = -1, const char *name = nullptr);
 
 } // namespace vs
