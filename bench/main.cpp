@@ -1,11 +1,14 @@
 #include "Commands.h"
 
+#include "fs/FileOpen.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char **argv)
 {
+    vs::RaiseOpenLimit();
     QCoreApplication app(argc, argv);
     const char *cmd = argc > 1 ? argv[1] : "";
     if (std::strcmp(cmd, "sizes") == 0)

@@ -3,6 +3,7 @@
 #include "ProgramSettings.h"
 #include "ProgramWindows.h"
 #include "about/ProgramIcon.h"
+#include "fs/FileOpen.h"
 #include "widgets/WindowServices.h"
 
 #include <QApplication>
@@ -53,6 +54,7 @@ int main(int argc, char **argv)
                    stderr);
         return 1;
     }
+    vs::RaiseOpenLimit();
     QApplication app(argc, argv);
     setNames();
     QApplication::setDesktopFileName(QStringLiteral("volumescope"));

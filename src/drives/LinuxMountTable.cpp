@@ -1,7 +1,7 @@
 #include "drives/LinuxMountTable.h"
 
 #include "drives/Blkid.h"
-#include "drives/TimeLimit.h"
+#include "fs/TimeLimit.h"
 #include "util/Errors.h"
 
 #include <QFile>

@@ -23,34 +23,13 @@
 #pragma once
 
 #include "drives/MountTable.h"
+#include "fs/MountInfoParser.h"
 
 #include <QByteArray>
 #include <vector>
 
 namespace vs
 {
-
-struct MountInfoRow {
-    int id = 0;
-    int parentId = 0;
-    unsigned major = 0;
-    unsigned minor = 0;
-    QByteArray root;       // folder of the file system mounted here
-    QByteArray mountPoint; // octal escapes (\040 ...) already decoded
-    QByteArray mountOptions;
-    std::vector<QByteArray> optionalFields; // shared:N, master:N ...
-    QByteArray fsType;
-    QByteArray source;
-    QByteArray superOptions;
-};
-
-// Decodes the \ooo escapes the kernel writes for blanks, tabs, newlines and
-// backslashes in the table's fields.
-QByteArray UnescapeMountField(const QByteArray &field);
-
-// Every well-formed line of /proc/self/mountinfo, in order; malformed lines
-// are skipped.
-std::vector<MountInfoRow> ParseMountInfo(const QByteArray &text);
 
 // What the drive rules need to ask the machine.
 class DeviceProbe

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "drives/MountTable.h"
-#include "drives/TimeLimit.h"
+#include "fs/TimeLimit.h"
 
 #include <QByteArray>
 #include <QString>

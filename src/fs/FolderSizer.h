@@ -2,8 +2,12 @@
 // over all cores. Directories are read with getdents64 into reusable buffers
 // and opened relative to their parent's descriptor, so depth and path length
 // do not matter; files are looked at with fstatat only where a size or a type
-// is needed.
+// is needed. Only a bounded number of folders keep their descriptor open
+// while they wait; the others are reopened from the nearest open ancestor,
+// so any depth fits under a small descriptor limit.
 #pragma once
+
+#include "fs/MountFence.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,17 +24,25 @@ class FolderSizer
     // Sum of st_size of the regular files beneath the folder open as dirFd,
     // which this call closes. Each inode counts once, symbolic links are not
     // followed, folders on another device are left out and folders or files
-    // that cannot be read add nothing. Throws VsError 7 when memory runs out.
+    // that cannot be read add nothing; the fenced mount points are neither
+    // opened nor stat'ed. Throws VsError 7 when memory runs out and 67 when
+    // a folder could not be opened for want of descriptors.
     //
     // Without whileWaiting the calling thread walks along with the pool.
     // With it, the calling thread only waits and calls it every few
     // milliseconds (to let a window repaint).
     uint64_t measure(int dirFd, const std::function<void()> &whileWaiting = {});
+    uint64_t measure(int dirFd, const MountFence &fence, const std::function<void()> &whileWaiting = {});
+
+    // Descriptors of waiting folders kept open at most; the others are
+    // closed and reopened when their turn comes. 0: from the process's limit.
+    void setDescriptorBudget(unsigned budget) { budget_ = budget; }
 
     unsigned threads() const { return threads_; }
 
   private:
     unsigned threads_;
+    unsigned budget_ = 0;
 };
 
 } // namespace vs

@@ -2,13 +2,18 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/FolderSizer.h"
+#include "fs/MountFence.h"
 #include "fs/Paths.h"
+#include "fs/TimeLimit.h"
 #include "util/Errors.h"
 #include "util/Services.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -33,8 +38,11 @@ class LinuxFolderListing final : public FolderListing
         while (reader_.next(d)) {
             bool folder = d.type == DT_DIR;
             if (d.type == DT_UNKNOWN) {
+                // A mount point of another file system is listed unlooked
+                // at: a stat of one that hangs would hold the window.
                 struct stat st;
-                folder = ::fstatat(fd_, d.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+                folder = fenced(d.name) ||
+                         (::fstatat(fd_, d.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
             }
             if (folder) {
                 name = QByteArray(d.name);
@@ -47,16 +55,64 @@ class LinuxFolderListing final : public FolderListing
     }
 
   private:
+    bool fenced(const char *name)
+    {
+        if (!fence_) {
+            fence_.emplace();
+            if (::fstat(fd_, &self_) == 0)
+                fence_ = MountFence::ForFolder(fd_, self_.st_dev);
+        }
+        return !fence_->empty() && fence_->fenced(self_.st_dev, self_.st_ino, name);
+    }
+
     int fd_;
     DirectoryReader reader_{DirectoryReader::Dots::Skip, 32 * 1024};
+    std::optional<MountFence> fence_; // read when the first entry has no type
+    struct stat self_ {
+    };
 };
 
-int OpenFolder(const QByteArray &folder)
+// Opens a folder with the drive time limit: on a mount that does not answer
+// (a stopped FUSE daemon, a dropped share) the open blocks, and the folder is
+// then unavailable (68). A late answer closes what it opened.
+int OpenFolderInTime(const QByteArray &folder, bool *pseudo = nullptr)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw ErrorFromErrno(errno);
-    return fd;
+    struct Opening {
+        std::mutex mutex;
+        bool abandoned = false;
+        bool ended = false;
+        int fd = -1;
+        int err = 0;
+        bool pseudo = false;
+    };
+    auto state = std::make_shared<Opening>();
+    RunWithTimeLimit<bool>("folder " + folder, [state, folder]() {
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int err = errno;
+        struct statfs fs;
+        const bool pseudo = fd >= 0 && ::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(long(fs.f_type));
+        std::lock_guard lock(state->mutex);
+        if (state->abandoned) {
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        state->ended = true;
+        state->fd = fd;
+        state->err = err;
+        state->pseudo = pseudo;
+        return true;
+    });
+    std::lock_guard lock(state->mutex);
+    if (!state->ended) {
+        state->abandoned = true;
+        throw MakeError(kErrDeviceUnavailable);
+    }
+    if (state->fd < 0)
+        throw ErrorFromErrno(state->err);
+    if (pseudo)
+        *pseudo = state->pseudo;
+    return state->fd;
 }
 
 struct stat StatFile(const QByteArray &file)
@@ -71,41 +127,11 @@ struct stat StatFile(const QByteArray &file)
 
 } // namespace
 
-bool IsPseudoFileSystem(long fsType)
-{
-    switch (static_cast<unsigned long>(fsType) & 0xffffffffUL) {
-    case 0x9fa0:     // proc
-    case 0x62656572: // sysfs
-    case 0x27e0eb:   // cgroup
-    case 0x63677270: // cgroup2
-    case 0x1cd1:     // devpts
-    case 0x64626720: // debugfs
-    case 0x74726163: // tracefs
-    case 0x73636673: // securityfs
-    case 0x6165676c: // pstore
-    case 0xcafe4a11: // bpf
-    case 0x62656570: // configfs
-    case 0x65735543: // fusectl
-    case 0x19800202: // mqueue
-    case 0x958458f6: // hugetlbfs
-    case 0x42494e4d: // binfmt_misc
-    case 0xde5e81e4: // efivarfs
-    case 0xf97cff8c: // selinuxfs
-    case 0x43415d53: // smackfs
-    case 0x6e736673: // nsfs
-    case 0x67596969: // rpc_pipefs
-    case 0x6e667364: // nfsd
-        return true;
-    default:
-        return false;
-    }
-}
-
 LinuxFileSystem::LinuxFileSystem(unsigned threads) : threads_(threads) {}
 
 std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &folder)
 {
-    const int fd = OpenFolder(folder);
+    const int fd = OpenFolderInTime(folder);
     try {
         return std::make_unique<LinuxFolderListing>(fd);
     } catch (...) {
@@ -116,18 +142,29 @@ std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &fol
 
 ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
 {
-    const int fd = OpenFolder(folder);
-    struct statfs fs;
-    if (::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(long(fs.f_type))) {
+    bool pseudo = false;
+    const int fd = OpenFolderInTime(folder, &pseudo);
+    if (pseudo) {
         ::close(fd);
         return ByteCount();
+    }
+    // The mount points below that hold another file system are never
+    // looked at: one that does not answer would hold the walk for good.
+    MountFence fence;
+    struct stat st;
+    try {
+        if (::fstat(fd, &st) == 0)
+            fence = MountFence::ForFolder(fd, st.st_dev);
+    } catch (...) {
+        ::close(fd);
+        throw MakeError(kErrOutOfMemory);
     }
     FolderSizer sizer(threads_);
     std::function<void()> whileWaiting;
     // Repaints only: input, sockets and timers wait for the caller's own yields.
     if (OnInterfaceThread())
         whileWaiting = [] { LetPaintsThrough(); };
-    return ByteCount::fromBytes(sizer.measure(fd, whileWaiting));
+    return ByteCount::fromBytes(sizer.measure(fd, fence, whileWaiting));
 }
 
 ByteCount LinuxFileSystem::fileSize(const QByteArray &file)

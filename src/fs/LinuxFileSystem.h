@@ -2,6 +2,7 @@
 // order the kernel delivers them, totals come from a parallel walker.
 #pragma once
 
+#include "fs/PseudoFileSystems.h"
 #include "util/FileSystem.h"
 
 namespace vs
@@ -13,9 +14,12 @@ class LinuxFileSystem final : public FileSystem
     // threads 0: one walker thread per core.
     explicit LinuxFileSystem(unsigned threads = 0);
 
+    // A folder whose open does not answer within the drive time limit (on a
+    // dead mount) fails with 68.
     std::unique_ptr<FolderListing> subFolders(const QByteArray &folder) override;
-    // While the interface thread waits for the total, it lets paint events
-    // through but holds user input back.
+    // The same for the folder itself; mount points of other file systems
+    // below it are never opened. While the interface thread waits for the
+    // total, it lets paint events through but holds user input back.
     ByteCount folderSize(const QByteArray &folder) override;
     ByteCount fileSize(const QByteArray &file) override;
     QByteArray filePath(const QByteArray &file) override;
@@ -23,10 +27,6 @@ class LinuxFileSystem final : public FileSystem
   private:
     unsigned threads_;
 };
-
-// True for kernel pseudo file systems (proc, sysfs, cgroup ...) whose files
-// are not disk space; statfs's f_type.
-bool IsPseudoFileSystem(long fsType);
 
 // The service every window uses unless a test injects another.
 FileSystem &DefaultFileSystem();

@@ -1,6 +1,6 @@
 #include "drives/MountInfo.h"
 #include "drives/LinuxMountTable.h"
-#include "drives/TimeLimit.h"
+#include "fs/TimeLimit.h"
 #include "util/Errors.h"
 
 #include "Printers.h"

@@ -1,4 +1,4 @@
-#include "drives/TimeLimit.h"
+#include "fs/TimeLimit.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

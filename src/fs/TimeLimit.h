@@ -70,14 +70,16 @@ std::vector<std::optional<T>> RunAllWithTimeLimit(std::vector<TimedJob<T>> jobs,
                 result = work();
             } catch (...) {
             }
+            // Free before the caller hears of it, so a call that follows at
+            // once with the same key is not refused.
+            if (!key.isEmpty())
+                detail::ReleaseKey(key);
             {
                 std::lock_guard lock(state->mutex);
                 state->results[i] = std::move(result);
                 --state->pending;
             }
             state->done.notify_all();
-            if (!key.isEmpty())
-                detail::ReleaseKey(key);
         };
         try {
             std::thread(std::move(run)).detach();

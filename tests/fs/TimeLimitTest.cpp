@@ -1,4 +1,4 @@
-#include "drives/TimeLimit.h"
+#include "fs/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -70,4 +70,20 @@ TEST(TimeLimit, AnswersInTimeAndGivesUpOnABlockedCall)
             std::this_thread::sleep_for(10ms);
     }
     EXPECT_EQ(later, std::optional<int>(5));
+}
+
+TEST(TimeLimit, ACallThatEndedFreesItsKeyBeforeItsCallerHears)
+{
+    // The folder sizer asks the same folder twice in a row: the second call
+    // must never be taken for one still blocked.
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(RunWithTimeLimit<int>(
+                      "/same", [] { return 1; }, 5s),
+                  std::optional<int>(1))
+            << i;
+        ASSERT_EQ(RunWithTimeLimit<int>(
+                      "/same", [] { return 2; }, 5s),
+                  std::optional<int>(2))
+            << i;
+    }
 }
