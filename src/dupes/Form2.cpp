@@ -248,7 +248,10 @@ void Form2::buildControls()
     statusBar_->addWidget(folderPanel_, 1);
     statusBar_->addWidget(timePanel_);
     statusBar_->addWidget(countPanel_);
-    spacePanel_ = new StatusPanel(QStringLiteral("Panel4"), Px(5000), statusBar_);
+    // Shares the room left with the folder panel: with the three panels of
+    // the design at their widths, a wider minimum would push it past the
+    // window's edge. A text too long for it is shortened, whole in its tool tip.
+    spacePanel_ = new StatusPanel(QStringLiteral("Panel4"), Px(2500), statusBar_);
     statusBar_->addWidget(spacePanel_, 1);
 
     hourglassTimer_ = new QTimer(this);
