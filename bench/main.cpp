@@ -17,6 +17,7 @@ int main(int argc, char **argv)
         return RunDupes(argc - 2, argv + 2);
     if (std::strcmp(cmd, "checksum") == 0)
         return RunChecksum(argc - 2, argv + 2);
-    std::fprintf(stderr, "usage: volumescope-bench sizes DIR | dupes DIR | checksum FILE...\n");
+    std::fprintf(stderr,
+                 "usage: volumescope-bench sizes [--disk-usage] DIR | dupes DIR | checksum FILE...\n");
     return 2;
 }

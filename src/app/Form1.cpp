@@ -193,6 +193,26 @@ void Form1::buildMenu()
     item(QStringLiteral("Дубликатор\tF4"), &Form1::duplicatesRequested);
     item(QStringLiteral("Помощь\tShift+F1"), &Form1::openHelp);
     item(QStringLiteral("О программе..."), &Form1::aboutRequested);
+
+    // Off: the files' lengths, the sizes users know. The list changes at the
+    // next scan, so it never shows the two measures at once.
+    contextMenu_->addSeparator();
+    diskUsageAction_ = contextMenu_->addAction(QStringLiteral("Размер на диске"));
+    diskUsageAction_->setObjectName(QStringLiteral("m_disk_usage"));
+    diskUsageAction_->setCheckable(true);
+    diskUsageAction_->setChecked(false);
+    connect(diskUsageAction_, &QAction::toggled, this,
+            [this](bool on) { scan_->setMeasure(on ? SizeMeasure::OnDisk : SizeMeasure::Apparent); });
+}
+
+SizeMeasure Form1::measure() const
+{
+    return diskUsageAction_->isChecked() ? SizeMeasure::OnDisk : SizeMeasure::Apparent;
+}
+
+void Form1::setMeasure(SizeMeasure measure)
+{
+    diskUsageAction_->setChecked(measure == SizeMeasure::OnDisk);
 }
 
 QString Form1::chosenDriveText() const

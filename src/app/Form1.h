@@ -9,6 +9,7 @@
 
 #include "MainLayout.h"
 #include "report/Form4.h"
+#include "util/FileSystem.h"
 #include "widgets/WindowServices.h"
 
 #include <QByteArray>
@@ -54,6 +55,10 @@ class Form1 : public QWidget
     int16_t lastDriveIndex() const;
     // The context menu "Файл".
     QMenu *contextMenu() const { return contextMenu_; }
+    // What the next scan's totals count, as the menu's "Размер на диске"
+    // switch shows it.
+    SizeMeasure measure() const;
+    void setMeasure(SizeMeasure measure);
     // Current placement of the controls, in twips.
     const MainLayout &layoutTwips() const { return layout_; }
     // The window's outer size in twips: the client area plus the frame the
@@ -117,6 +122,7 @@ class Form1 : public QWidget
     QPushButton *scanButton_ = nullptr;      // Command1
     QCheckBox *autoViewCheck_ = nullptr;     // Check1
     QMenu *contextMenu_ = nullptr;           // m_mnu
+    QAction *diskUsageAction_ = nullptr;     // m_disk_usage: "Размер на диске"
     FolderScan *scan_ = nullptr;
     DriveNavigator *navigator_ = nullptr;
 };

@@ -21,6 +21,7 @@ const QString kGeometry = QStringLiteral("MainWindow/geometry");
 const QString kDivider = QStringLiteral("MainWindow/divider");
 const QString kSortColumn = QStringLiteral("ResultList/sortColumn");
 const QString kSortOrder = QStringLiteral("ResultList/sortOrder");
+const QString kDiskUsage = QStringLiteral("ResultList/diskUsage");
 const QString kFrom = QStringLiteral("Duplicates/from");
 const QString kTo = QStringLiteral("Duplicates/to");
 const QString kUnit = QStringLiteral("Duplicates/unit");
@@ -106,6 +107,9 @@ void ProgramSettings::restoreMainWindow(Form1 &form)
         // turns it.
         form.resultList()->sortBy(column, order == kAscending);
     }
+    bool diskUsage = false;
+    if (readBool(settings_, kDiskUsage, diskUsage))
+        form.setMeasure(diskUsage ? SizeMeasure::OnDisk : SizeMeasure::Apparent);
 }
 
 void ProgramSettings::saveMainWindow(const Form1 &form)
@@ -117,6 +121,8 @@ void ProgramSettings::saveMainWindow(const Form1 &form)
         settings_.setValue(kSortColumn, QString::number(list->sortColumn()));
         settings_.setValue(kSortOrder, list->sortOrder() == Qt::AscendingOrder ? kAscending : kDescending);
     }
+    settings_.setValue(kDiskUsage, form.measure() == SizeMeasure::OnDisk ? QStringLiteral("true")
+                                                                         : QStringLiteral("false"));
     settings_.sync();
 }
 

@@ -1,7 +1,8 @@
 // What the program keeps between runs, in one settings file of the desktop's
 // usual kind (~/.config/Volumescope/volumescope.conf): the main window's place
-// and size, the divider, the sort of the result list, and the duplicate
-// finder's size range as it was entered at its last "Закрыть". Every value is
+// and size, the divider, the sort of the result list and its measure (the
+// "Размер на диске" switch), and the duplicate finder's size range as it was
+// entered at its last "Закрыть". Every value is
 // checked when read; a missing or damaged file, or a value out of range,
 // leaves that part as the window opens without settings. The state a window
 // opens in otherwise stays: the folder lists start on the current folder and

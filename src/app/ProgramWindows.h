@@ -10,7 +10,7 @@
 //    closes;
 //  - at most one drive overview; a new opening closes the one still open.
 // With settings it also brings back what the last run kept (the main window's
-// place, divider and sort; the duplicate finder's size range) and keeps them
+// place, divider, sort and measure; the duplicate finder's size range) and keeps them
 // for the next one.
 // Kept apart from Form1 so the main window builds and tests without them.
 #pragma once

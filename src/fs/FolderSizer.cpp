@@ -83,8 +83,8 @@ struct Visited {
 class Walk
 {
   public:
-    Walk(dev_t dev, ino_t ino, const MountFence &fence, size_t budget)
-        : dev_(dev), ino_(ino), fence_(fence), budget_(budget)
+    Walk(dev_t dev, ino_t ino, const MountFence &fence, size_t budget, bool blocks)
+        : dev_(dev), ino_(ino), fence_(fence), budget_(budget), blocks_(blocks)
     {
     }
     ~Walk()
@@ -121,6 +121,7 @@ class Walk
     const ino_t ino_;
     const MountFence &fence_;
     const size_t budget_;
+    const bool blocks_; // the space on disk, not the files' lengths
     std::mutex mutex_;
     std::condition_variable wake_; // workers: more folders, or the end
     std::condition_variable done_; // the waiting caller: the end
@@ -272,15 +273,22 @@ bool Walk::visit(Worker &w, Pending *parent, const char *name, Visited &out)
     if (!fence_.empty() && fence_.fenced(parent->dev, parent->ino, name))
         return false;
     const int fd = ::openat(parent->fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
     if (fd < 0) {
-        openFailed(errno);
+        const int err = errno;
+        openFailed(err);
+        // A folder that cannot be read still takes its own blocks.
+        if (blocks_ && err != EMFILE && err != ENFILE &&
+            ::fstatat(parent->fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+            count(w, st);
         return false;
     }
-    struct stat st;
     if (::fstat(fd, &st) != 0 || st.st_dev != dev_) {
         ::close(fd);
         return false;
     }
+    if (blocks_)
+        count(w, st);
     return read(w, fd, st.st_dev, st.st_ino, out);
 }
 
@@ -297,7 +305,7 @@ bool Walk::read(Worker &w, int fd, dev_t dev, ino_t ino, Visited &out)
         DirEntry d;
         while (w.reader.next(d)) {
             const char *name = d.name;
-            if (d.type != DT_REG && d.type != DT_UNKNOWN && d.type != DT_DIR)
+            if (!blocks_ && d.type != DT_REG && d.type != DT_UNKNOWN && d.type != DT_DIR)
                 continue;
             if (fenced && fence_.fenced(dev, ino, name))
                 continue;
@@ -305,7 +313,7 @@ bool Walk::read(Worker &w, int fd, dev_t dev, ino_t ino, Visited &out)
                 struct stat st;
                 if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                     continue;
-                if (S_ISREG(st.st_mode)) {
+                if (S_ISREG(st.st_mode) || (blocks_ && !S_ISDIR(st.st_mode))) {
                     count(w, st);
                     continue;
                 }
@@ -464,12 +472,12 @@ void Walk::count(Worker &w, const struct stat &st)
 {
     if (st.st_dev != dev_)
         return; // a file mounted over this one
-    if (st.st_nlink > 1) {
+    if (st.st_nlink > 1 && !S_ISDIR(st.st_mode)) {
         std::lock_guard<std::mutex> lock(seenMutex_);
         if (!seen_.insert(st.st_ino).second)
             return;
     }
-    w.total += uint64_t(st.st_size);
+    w.total += blocks_ ? uint64_t(st.st_blocks) * 512 : uint64_t(st.st_size);
 }
 
 } // namespace
@@ -493,8 +501,10 @@ uint64_t FolderSizer::measure(int dirFd, const MountFence &fence, const std::fun
         ::close(dirFd);
         return 0;
     }
-    Walk walk(st.st_dev, st.st_ino, fence, budget_ != 0 ? budget_ : DescriptorBudget());
-    return walk.run(dirFd, threads_, whileWaiting);
+    const bool blocks = measure_ == SizeMeasure::OnDisk;
+    Walk walk(st.st_dev, st.st_ino, fence, budget_ != 0 ? budget_ : DescriptorBudget(), blocks);
+    const uint64_t own = blocks ? uint64_t(st.st_blocks) * 512 : 0;
+    return own + walk.run(dirFd, threads_, whileWaiting);
 }
 
 } // namespace vs

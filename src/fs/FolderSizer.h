@@ -8,6 +8,7 @@
 #pragma once
 
 #include "fs/MountFence.h"
+#include "util/FileSystem.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,11 +39,17 @@ class FolderSizer
     // closed and reopened when their turn comes. 0: from the process's limit.
     void setDescriptorBudget(unsigned budget) { budget_ = budget; }
 
+    // Apparent (the default): st_size of the regular files, as above. OnDisk:
+    // st_blocks x 512 of the folder itself and of every inode beneath it,
+    // folders and links included, each once, as du -s -x counts.
+    void setMeasure(SizeMeasure measure) { measure_ = measure; }
+
     unsigned threads() const { return threads_; }
 
   private:
     unsigned threads_;
     unsigned budget_ = 0;
+    SizeMeasure measure_ = SizeMeasure::Apparent;
 };
 
 } // namespace vs

@@ -142,6 +142,16 @@ std::unique_ptr<FolderListing> LinuxFileSystem::subFolders(const QByteArray &fol
 
 ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
 {
+    return measureFolder(folder, SizeMeasure::Apparent);
+}
+
+ByteCount LinuxFileSystem::folderDiskUsage(const QByteArray &folder)
+{
+    return measureFolder(folder, SizeMeasure::OnDisk);
+}
+
+ByteCount LinuxFileSystem::measureFolder(const QByteArray &folder, SizeMeasure measure)
+{
     bool pseudo = false;
     const int fd = OpenFolderInTime(folder, &pseudo);
     if (pseudo) {
@@ -160,6 +170,7 @@ ByteCount LinuxFileSystem::folderSize(const QByteArray &folder)
         throw MakeError(kErrOutOfMemory);
     }
     FolderSizer sizer(threads_);
+    sizer.setMeasure(measure);
     std::function<void()> whileWaiting;
     // Repaints only: input, sockets and timers wait for the caller's own yields.
     if (OnInterfaceThread())

@@ -21,10 +21,13 @@ class LinuxFileSystem final : public FileSystem
     // below it are never opened. While the interface thread waits for the
     // total, it lets paint events through but holds user input back.
     ByteCount folderSize(const QByteArray &folder) override;
+    ByteCount folderDiskUsage(const QByteArray &folder) override;
     ByteCount fileSize(const QByteArray &file) override;
     QByteArray filePath(const QByteArray &file) override;
 
   private:
+    ByteCount measureFolder(const QByteArray &folder, SizeMeasure measure);
+
     unsigned threads_;
 };
 

@@ -93,6 +93,7 @@ void FolderScan::scanHighlightedFolder()
 {
     // Taken once: highlighting another entry during the yields changes nothing.
     const QByteArray folder = folderList_.highlightedFolder();
+    const SizeMeasure measure = measure_;
 
     int n = 0;
     try {
@@ -129,7 +130,7 @@ void FolderScan::scanHighlightedFolder()
 
     ByteCount maxSize;
     try {
-        maxSize = fs_.folderSize(paths[0]);
+        maxSize = fs_.folderTotal(paths[0], measure);
     } catch (const VsError &e) {
         if (!passOver(e))
             return;
@@ -139,7 +140,7 @@ void FolderScan::scanHighlightedFolder()
     for (int i = 2; i <= n; ++i) {
         yield_.yield();
         try {
-            sizes[size_t(i - 1)] = fs_.folderSize(paths[size_t(i - 1)]);
+            sizes[size_t(i - 1)] = fs_.folderTotal(paths[size_t(i - 1)], measure);
         } catch (const VsError &e) {
             if (!passOver(e))
                 return;

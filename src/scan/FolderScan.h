@@ -58,6 +58,11 @@ class FolderScan : public QObject
 
     bool scanRunning() const { return operation_.running(); }
     bool stopRequested() const { return operation_.stopRequested(); }
+    // What the totals count. A scan takes it when it starts, so one list
+    // never mixes the two; a change shows at the next scan.
+    void setMeasure(SizeMeasure measure) { measure_ = measure; }
+    SizeMeasure measure() const { return measure_; }
+
     // The open folder of the folder list when the last scan started.
     QByteArray currentFolder() const { return currentFolder_; }
 
@@ -97,6 +102,7 @@ class FolderScan : public QObject
 
     LongOperation operation_;
     QByteArray currentFolder_;
+    SizeMeasure measure_ = SizeMeasure::Apparent;
 };
 
 } // namespace vs

@@ -11,6 +11,12 @@
 namespace vs
 {
 
+// What a folder's total counts: the files' lengths (what a file manager shows
+// as a file's size), or the space the file system has given them on disk
+// (st_blocks x 512: a sparse file counts only what it holds, a small file a
+// whole block), as disk usage tools count it.
+enum class SizeMeasure { Apparent, OnDisk };
+
 // The immediate subfolders of one folder, one bare name at a time, in the
 // order the file system delivers them. Symbolic links are not subfolders.
 class FolderListing
@@ -31,6 +37,14 @@ class FileSystem
     // not followed, staying on its file system). Parts that cannot be read add
     // nothing; throws VsError when the folder itself cannot be opened.
     virtual ByteCount folderSize(const QByteArray &folder) = 0;
+    // The space beneath the folder on disk: the folder itself and every
+    // inode below it once (files, folders, links), on its file system only.
+    virtual ByteCount folderDiskUsage(const QByteArray &folder) = 0;
+    // One of the two by the measure chosen.
+    ByteCount folderTotal(const QByteArray &folder, SizeMeasure measure)
+    {
+        return measure == SizeMeasure::OnDisk ? folderDiskUsage(folder) : folderSize(folder);
+    }
     // Size of a file; throws VsError 53 when the path names no file.
     virtual ByteCount fileSize(const QByteArray &file) = 0;
     // The file's full absolute path; throws VsError 53 when it names no file.

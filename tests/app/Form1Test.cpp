@@ -4,6 +4,7 @@
 #include "scan/ResultList.h"
 #include "support/FakeMountTable.h"
 #include "support/Fakes.h"
+#include "util/ByteCount.h"
 #include "widgets/DirListBox.h"
 #include "widgets/DriveListBox.h"
 #include "widgets/Twips.h"
@@ -169,7 +170,7 @@ TEST_F(Form1Fixture, MenuItemsShowTheirKeysAndRunTheirCommands)
     EXPECT_EQ(menu->objectName(), u"m_mnu"_qs);
     EXPECT_EQ(menu->title(), u"Файл"_qs);
     const QList<QAction *> items = menu->actions();
-    ASSERT_EQ(items.size(), 6);
+    ASSERT_EQ(items.size(), 8); // and a separator, then the measure switch
     const QString texts[] = {u"Открыть\tF3"_qs,    u"Обновить/Остановить\tF5"_qs, u"Печать...\tF2"_qs,
                              u"Дубликатор\tF4"_qs, u"Помощь\tShift+F1"_qs,        u"О программе..."_qs};
     for (int i = 0; i < 6; ++i) {
@@ -491,9 +492,11 @@ TEST_F(Form1Fixture, ShiftF10AndTheMenuKeyOpenTheFileMenu)
     ASSERT_TRUE(menu->isVisible());
     EXPECT_EQ(menu->pos(), f.resultList()->viewport()->mapToGlobal(QPoint(0, 0)));
     QSignalSpy about(&f, &Form1::aboutRequested);
-    QTest::keyClick(menu, Qt::Key_Up); // the last item, "О программе..."
+    QTest::keyClick(menu, Qt::Key_Up); // the last item, "Размер на диске"
+    QTest::keyClick(menu, Qt::Key_Up); // over the separator, "О программе..."
     QTest::keyClick(menu, Qt::Key_Return);
     EXPECT_EQ(about.count(), 1);
+    EXPECT_EQ(f.measure(), SizeMeasure::Apparent);
 }
 
 TEST_F(Form1Fixture, ResizeLaysOutTheRealWindow)
@@ -584,4 +587,80 @@ TEST_F(Form1Fixture, DraggingTheDividerWithinItsLimits)
     QCoreApplication::processEvents();
     EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.left, 960);
     EXPECT_DOUBLE_EQ(f.layoutTwips().resultList.width, 800 * 15 + 120 - 960 - 165);
+}
+
+TEST_F(Form1Fixture, TheDiskSizeSwitchFollowsTheItemsOffAtFirst)
+{
+    Form1 &f = form();
+    const QList<QAction *> items = f.contextMenu()->actions();
+    ASSERT_EQ(items.size(), 8);
+    EXPECT_TRUE(items[6]->isSeparator());
+    QAction *disk = items[7];
+    EXPECT_EQ(disk->text(), u"Размер на диске"_qs);
+    EXPECT_EQ(disk->objectName(), u"m_disk_usage"_qs);
+    EXPECT_TRUE(disk->isCheckable());
+    EXPECT_FALSE(disk->isChecked());
+    EXPECT_TRUE(disk->shortcut().isEmpty());
+    EXPECT_EQ(f.measure(), SizeMeasure::Apparent);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_FALSE(items[i]->isCheckable());
+}
+
+// Sizes as the list shows them, by path.
+static std::map<QByteArray, QString> ShownSizes(const ResultList &list)
+{
+    std::map<QByteArray, QString> shown;
+    for (int row = 1; row < list.rowCount(); ++row)
+        shown[list.rowPath(row)] = list.rowText(row, 3);
+    return shown;
+}
+
+TEST_F(Form1Fixture, TheSwitchChangesTheMeasureOfTheNextScanOnly)
+{
+    fs.at("/data/a").onDisk = 4096;
+    fs.at("/data/b").onDisk = 8192;
+    fs.at("/data/c").onDisk = 0;
+    Form1 &f = form();
+    f.startOrStopScan();
+    const std::map<QByteArray, QString> apparent = ShownSizes(*f.resultList());
+    EXPECT_EQ(apparent.at("/data/a"), SizeText(ByteCount::fromBytes(1000)));
+    EXPECT_EQ(apparent.at("/data/b"), SizeText(ByteCount::fromBytes(250)));
+    EXPECT_TRUE(fs.diskUsageCalls.empty());
+
+    // Ticking it neither scans nor changes the list shown.
+    QAction *disk = f.findChild<QAction *>(u"m_disk_usage"_qs);
+    disk->trigger();
+    EXPECT_TRUE(disk->isChecked());
+    EXPECT_EQ(f.measure(), SizeMeasure::OnDisk);
+    EXPECT_EQ(scans(), 1);
+    EXPECT_EQ(ShownSizes(*f.resultList()), apparent);
+
+    fs.sizeCalls.clear();
+    f.startOrStopScan();
+    EXPECT_TRUE(fs.sizeCalls.empty());
+    EXPECT_EQ(fs.diskUsageCalls, (std::vector<QByteArray>{"/data/a", "/data/b", "/data/c"}));
+    const std::map<QByteArray, QString> onDisk = ShownSizes(*f.resultList());
+    EXPECT_EQ(onDisk.at("/data/a"), SizeText(ByteCount::fromBytes(4096)));
+    EXPECT_EQ(onDisk.at("/data/b"), SizeText(ByteCount::fromBytes(8192)));
+    EXPECT_EQ(onDisk.at("/data/c"), SizeText(ByteCount()));
+    // The bars follow the largest of the measure shown.
+    EXPECT_GT(f.resultList()->rowText(2, 2).size(), f.resultList()->rowText(1, 2).size());
+
+    // Unticked in the middle of a scan: that scan keeps its measure to the end.
+    fs.diskUsageCalls.clear();
+    yield.count = 0;
+    yield.hook = [&](int n) {
+        if (n == 1)
+            disk->trigger();
+    };
+    f.startOrStopScan();
+    yield.hook = nullptr;
+    EXPECT_FALSE(disk->isChecked());
+    EXPECT_EQ(fs.diskUsageCalls.size(), 3u);
+    EXPECT_TRUE(fs.sizeCalls.empty());
+    EXPECT_EQ(ShownSizes(*f.resultList()), onDisk);
+
+    f.startOrStopScan();
+    EXPECT_EQ(fs.sizeCalls.size(), 3u);
+    EXPECT_EQ(ShownSizes(*f.resultList()), apparent);
 }

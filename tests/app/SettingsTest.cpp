@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,6 +108,7 @@ struct Settings : ::testing::Test {
         EXPECT_EQ(form->geometry(), designGeometry);
         EXPECT_DOUBLE_EQ(form->dividerLeftTwips(), 2130);
         EXPECT_EQ(form->resultList()->sortColumn(), 0);
+        EXPECT_EQ(form->measure(), SizeMeasure::Apparent);
         Form2 &f = finder();
         EXPECT_EQ(in<QLineEdit>(f, "Text2")->text(), QStringLiteral("0"));
         EXPECT_EQ(in<QLineEdit>(f, "Text3")->text(), QStringLiteral("0"));
@@ -271,6 +273,39 @@ TEST_F(Settings, ValuesOutOfRangeAreEachIgnoredWithoutAMessage)
     writeFile("[Duplicates]\nfrom=\" 10\"\nto=5\nunit=0\nupperBound=yes\n");
     startRun();
     expectFreshStart(fresh);
+}
+
+TEST_F(Settings, TheDiskSizeSwitchComesBackAndIsOffWithoutAUsableValue)
+{
+    fs.at("/data/a").onDisk = 4096;
+    startRun();
+    EXPECT_EQ(form->measure(), SizeMeasure::Apparent);
+    form->findChild<QAction *>(QStringLiteral("m_disk_usage"))->trigger();
+    endRun();
+    EXPECT_EQ(
+        QSettings(file, QSettings::NativeFormat).value(QStringLiteral("ResultList/diskUsage")).toString(),
+        QStringLiteral("true"));
+
+    startRun();
+    EXPECT_TRUE(form->findChild<QAction *>(QStringLiteral("m_disk_usage"))->isChecked());
+    EXPECT_EQ(form->measure(), SizeMeasure::OnDisk);
+    EXPECT_FALSE(form->resultList()->hasRows()); // still no scan at the start
+    form->startOrStopScan();
+    EXPECT_EQ(fs.diskUsageCalls.size(), 3u);
+    EXPECT_TRUE(fs.sizeCalls.empty());
+    form->findChild<QAction *>(QStringLiteral("m_disk_usage"))->trigger();
+    endRun();
+
+    startRun();
+    EXPECT_EQ(form->measure(), SizeMeasure::Apparent);
+    endRun();
+
+    for (const QByteArray value : {"yes", "1", "TRUE", ""}) {
+        writeFile("[ResultList]\ndiskUsage=" + value + "\n");
+        startRun();
+        EXPECT_EQ(form->measure(), SizeMeasure::Apparent) << value.constData();
+        endRun();
+    }
 }
 
 TEST(SizeRangeEntry, UsableOnlyAsThePanelWouldTakeIt)

@@ -73,6 +73,17 @@ ByteCount FakeFileSystem::folderSize(const QByteArray &folder)
     return ByteCount::fromBytes(uint64_t(it->second.size));
 }
 
+ByteCount FakeFileSystem::folderDiskUsage(const QByteArray &folder)
+{
+    diskUsageCalls.push_back(folder);
+    auto it = folders.find(folder);
+    if (it == folders.end())
+        throw MakeError(kErrPathNotFound, QStringLiteral("FakeFileSystem"));
+    if (it->second.sizeError)
+        throw MakeError(it->second.sizeError, QStringLiteral("FakeFileSystem"));
+    return ByteCount::fromBytes(uint64_t(it->second.onDisk));
+}
+
 ByteCount FakeFileSystem::fileSize(const QByteArray &file)
 {
     auto it = files.find(file);

@@ -20,8 +20,9 @@ class FakeFileSystem : public FileSystem
     struct Folder {
         std::vector<QByteArray> subs; // bare names in listing order
         int64_t size = 0;
-        int openError = 0; // subFolders() fails at once with this number
-        int listError = 0; // ... or fails after listErrorAfter names
+        int64_t onDisk = 0; // what folderDiskUsage() gives
+        int openError = 0;  // subFolders() fails at once with this number
+        int listError = 0;  // ... or fails after listErrorAfter names
         int listErrorAfter = 0;
         int sizeError = 0; // folderSize() fails with this number
     };
@@ -31,12 +32,14 @@ class FakeFileSystem : public FileSystem
 
     std::unique_ptr<FolderListing> subFolders(const QByteArray &folder) override;
     ByteCount folderSize(const QByteArray &folder) override;
+    ByteCount folderDiskUsage(const QByteArray &folder) override;
     ByteCount fileSize(const QByteArray &file) override;
     QByteArray filePath(const QByteArray &file) override;
 
     std::map<QByteArray, Folder> folders;
     std::map<QByteArray, int64_t> files;
     std::vector<QByteArray> sizeCalls; // folders measured, in order
+    std::vector<QByteArray> diskUsageCalls;
     std::function<void(const QByteArray &)> onFolderSize;
 };
 
