@@ -1,4 +1,5 @@
 #include "fs/FolderSizer.h"
+#include "fs/WaitSlice.h"
 
 #include "fs/DirectoryReader.h"
 #include "util/Errors.h"
@@ -177,7 +178,7 @@ uint64_t Walk::run(int rootFd, unsigned threads, const std::function<void()> &wh
         if (whileWaiting && !running.empty()) {
             std::unique_lock<std::mutex> lock(mutex_);
             while (!finished()) {
-                done_.wait_for(lock, kWaitSlice);
+                WaitSlice(done_, lock, kWaitSlice);
                 if (finished() || failure)
                     break;
                 lock.unlock();

@@ -12,6 +12,7 @@
 // input), so the window stays drawn.
 #pragma once
 
+#include "fs/WaitSlice.h"
 #include "util/Services.h"
 
 #include <QByteArray>
@@ -101,7 +102,7 @@ std::vector<std::optional<T>> RunAllWithTimeLimit(std::vector<TimedJob<T>> jobs,
         auto slice = deadline - now;
         if (paint && slice > std::chrono::milliseconds(20))
             slice = std::chrono::milliseconds(20);
-        state->done.wait_for(lock, slice);
+        WaitSlice(state->done, lock, slice);
         if (paint && state->pending > 0) {
             lock.unlock();
             LetPaintsThrough();

@@ -1,4 +1,5 @@
 #include "fs/WorkerPool.h"
+#include "fs/WaitSlice.h"
 
 #include <algorithm>
 #include <atomic>
@@ -170,7 +171,7 @@ void WorkerPool::runWhileWaiting(size_t count, const std::function<void(size_t)>
         std::unique_lock<std::mutex> lock(mutex_);
         auto finished = [&] { return loop.drained() && loop.inside == 0; };
         while (!finished()) {
-            done_.wait_for(lock, interval);
+            WaitSlice(done_, lock, interval);
             if (finished() || !whileWaiting || failure)
                 continue;
             lock.unlock();
