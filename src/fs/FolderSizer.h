@@ -9,6 +9,7 @@
 
 #include "fs/MountFence.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -38,11 +39,16 @@ class FolderSizer
     // closed and reopened when their turn comes. 0: from the process's limit.
     void setDescriptorBudget(unsigned budget) { budget_ = budget; }
 
+    // Once the flag is set (by whileWaiting, or by any thread), the walkers
+    // stop at the next entry and measure returns what was counted so far.
+    void setAbandonFlag(const std::atomic<bool> *abandon) { abandon_ = abandon; }
+
     unsigned threads() const { return threads_; }
 
   private:
     unsigned threads_;
     unsigned budget_ = 0;
+    const std::atomic<bool> *abandon_ = nullptr;
 };
 
 } // namespace vs

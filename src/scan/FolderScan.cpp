@@ -127,6 +127,9 @@ void FolderScan::scanHighlightedFolder()
             return;
     }
 
+    // While one folder is measured the window answers as at a yield, and a
+    // stop abandons that folder: the stop check after it drops it anyway.
+    const WaitAsAtYield waitAsAtYield(yield_, [this] { return operation_.stopRequested(); });
     ByteCount maxSize;
     try {
         maxSize = fs_.folderSize(paths[0]);
