@@ -4,12 +4,17 @@
 //
 //   volumescope-window-bench sizes FOLDER   F5 in the main window
 //   volumescope-window-bench dupes FOLDER   "Сканировать" in the duplicate finder
+//   volumescope-window-bench yield          the cost of one yield with no event waiting
 //
 // Prints: seconds, the final count text, repaints during the scan and the
-// longest time between two of them.
+// longest time between two of them. A window repaints only what changed;
+// with VS_PAINT_PROBE=1 one small control asks for a repaint again after
+// each of its paints, so the figures say how often the window could repaint
+// (at some cost to the time).
 #include "app/Form1.h"
 #include "dupes/Form2.h"
 #include "dupes/StatusPanel.h"
+#include "util/Services.h"
 #include "widgets/DirListBox.h"
 #include "widgets/WindowServices.h"
 
@@ -32,6 +37,8 @@ namespace
 class PaintWatch : public QObject
 {
   public:
+    // Repaint `w` again after each of its paints.
+    void probe(QWidget *w) { probe_ = w; }
     void start()
     {
         clock_.start();
@@ -51,6 +58,8 @@ class PaintWatch : public QObject
   protected:
     bool eventFilter(QObject *o, QEvent *e) override
     {
+        if (on_ && e->type() == QEvent::Paint && probe_ && o == probe_)
+            probe_->update();
         if (on_ && e->type() == QEvent::Paint) {
             const qint64 now = clock_.nsecsElapsed();
             if (now - last_ > 1'000'000) { // one repaint of many widgets is one
@@ -67,11 +76,12 @@ class PaintWatch : public QObject
     qint64 last_ = 0, longest_ = 0;
     int paints_ = 0;
     bool on_ = false;
+    QWidget *probe_ = nullptr;
 };
 
 int usage()
 {
-    std::fputs("usage: volumescope-window-bench sizes|dupes FOLDER\n", stderr);
+    std::fputs("usage: volumescope-window-bench sizes|dupes FOLDER | yield\n", stderr);
     return 2;
 }
 
@@ -82,6 +92,16 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 2 && QByteArray(argv[1]) == "yield") {
+        vs::EventYield &yield = vs::DefaultYield();
+        constexpr int kCalls = 10'000'000;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < kCalls; ++i)
+            yield.yield();
+        std::printf("%.1f ns a yield\n", double(timer.nsecsElapsed()) / kCalls);
+        return 0;
+    }
     if (argc != 3)
         return usage();
     const QByteArray command = argv[1];
@@ -90,13 +110,19 @@ int main(int argc, char **argv)
 
     PaintWatch watch;
     app.installEventFilter(&watch);
+    const bool probe = qEnvironmentVariableIntValue("VS_PAINT_PROBE") == 1;
     QElapsedTimer timer;
     QString count;
     if (command == "sizes") {
         vs::Form1 window(services, folder);
         window.show();
-        QTest::qWaitForWindowExposed(&window);
+        (void)QTest::qWaitForWindowExposed(&window);
         QApplication::processEvents();
+        auto *label = window.findChild<QLabel *>(QStringLiteral("Label1"));
+        if (probe) {
+            watch.probe(label);
+            label->update();
+        }
         watch.start();
         timer.start();
         // F5 acts on its release, which returns once the scan has ended.
@@ -109,10 +135,15 @@ int main(int argc, char **argv)
     } else if (command == "dupes") {
         vs::Form2 window(services);
         window.show();
-        QTest::qWaitForWindowExposed(&window);
+        (void)QTest::qWaitForWindowExposed(&window);
         window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
         QApplication::processEvents();
         auto *scan = window.findChild<QPushButton *>(QStringLiteral("Command4"));
+        auto *panel = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel4"));
+        if (probe) {
+            watch.probe(panel);
+            panel->update();
+        }
         watch.start();
         timer.start();
         QTest::mouseClick(scan, Qt::LeftButton);
