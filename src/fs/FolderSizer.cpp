@@ -84,14 +84,16 @@ struct Visited {
 class Walk
 {
   public:
-    Walk(dev_t dev, ino_t ino, const MountFence &fence, size_t budget, bool blocks)
-        : dev_(dev), ino_(ino), fence_(fence), budget_(budget), blocks_(blocks)
+    Walk(dev_t dev, ino_t ino, const MountFence &fence, size_t budget, bool blocks,
+         const std::atomic<bool> *abandon)
+        : dev_(dev), ino_(ino), fence_(fence), budget_(budget), blocks_(blocks), abandon_(abandon)
     {
     }
     ~Walk()
     {
         for (const auto &open : open_)
             ::close(open.second->fd);
+        freeAbandoned();
         if (root_) {
             ::close(root_->fd);
             delete root_;
@@ -107,7 +109,9 @@ class Walk
     bool visit(Worker &w, Pending *parent, const char *name, Visited &out);
     bool read(Worker &w, int fd, dev_t dev, ino_t ino, Visited &out);
     void count(Worker &w, const struct stat &st);
-    bool finished() const { return stack_.empty() && busy_ == 0; }
+    bool abandoned() const { return abandon_ && abandon_->load(std::memory_order_relaxed); }
+    bool finished() const { return busy_ == 0 && (stack_.empty() || abandoned()); }
+    void freeAbandoned();
     void openFailed(int err);
 
     // With the mutex held.
@@ -123,6 +127,7 @@ class Walk
     const MountFence &fence_;
     const size_t budget_;
     const bool blocks_; // the space on disk, not the files' lengths
+    const std::atomic<bool> *const abandon_;
     std::mutex mutex_;
     std::condition_variable wake_; // workers: more folders, or the end
     std::condition_variable done_; // the waiting caller: the end
@@ -163,7 +168,7 @@ uint64_t Walk::run(int rootFd, unsigned threads, const std::function<void()> &wh
     std::vector<std::unique_ptr<Worker>> pool;
     std::vector<std::thread> running;
     std::exception_ptr failure;
-    if (!stack_.empty()) {
+    if (!stack_.empty() && !abandoned()) {
         const unsigned helpers = whileWaiting ? threads : threads - 1;
         try {
             for (unsigned i = 0; i < helpers; ++i) {
@@ -188,8 +193,12 @@ uint64_t Walk::run(int rootFd, unsigned threads, const std::function<void()> &wh
                     failure = std::current_exception();
                 }
                 lock.lock();
+                if (abandoned()) {
+                    wake_.notify_all(); // the idle walkers see it too
+                    break;
+                }
             }
-            if (failure) {
+            if (failure || abandoned()) {
                 while (!finished())
                     done_.wait(lock);
             }
@@ -223,9 +232,9 @@ void Walk::work(Worker &w, int folderBudget)
             return;
         if (folderBudget > 0)
             --folderBudget;
-        while (stack_.empty() && busy_ > 0)
+        while (stack_.empty() && busy_ > 0 && !abandoned())
             wake_.wait(lock);
-        if (stack_.empty()) {
+        if (stack_.empty() || abandoned()) {
             wake_.notify_all();
             done_.notify_all();
             return;
@@ -305,6 +314,8 @@ bool Walk::read(Worker &w, int fd, dev_t dev, ino_t ino, Visited &out)
         w.reader.start(fd);
         DirEntry d;
         while (w.reader.next(d)) {
+            if (abandoned())
+                break;
             const char *name = d.name;
             if (!blocks_ && d.type != DT_REG && d.type != DT_UNKNOWN && d.type != DT_DIR)
                 continue;
@@ -469,6 +480,25 @@ void Walk::evictOverBudget()
     }
 }
 
+// An abandoned walk leaves folders waiting: each one is on the stack or
+// above a folder that is.
+void Walk::freeAbandoned()
+{
+    std::unordered_set<Pending *> waiting;
+    try {
+        for (Pending *p : stack_)
+            for (; p && p != root_; p = p->parent)
+                waiting.insert(p);
+    } catch (const std::bad_alloc &) {
+        return; // left to the end of the process
+    }
+    for (Pending *p : waiting) {
+        if (p->fd >= 0 && open_.find({p->depth, p}) == open_.end())
+            ::close(p->fd);
+        delete p;
+    }
+}
+
 void Walk::count(Worker &w, const struct stat &st)
 {
     if (st.st_dev != dev_)
@@ -503,7 +533,7 @@ uint64_t FolderSizer::measure(int dirFd, const MountFence &fence, const std::fun
         return 0;
     }
     const bool blocks = measure_ == SizeMeasure::OnDisk;
-    Walk walk(st.st_dev, st.st_ino, fence, budget_ != 0 ? budget_ : DescriptorBudget(), blocks);
+    Walk walk(st.st_dev, st.st_ino, fence, budget_ != 0 ? budget_ : DescriptorBudget(), blocks, abandon_);
     const uint64_t own = blocks ? uint64_t(st.st_blocks) * 512 : 0;
     return own + walk.run(dirFd, threads_, whileWaiting);
 }

@@ -10,6 +10,7 @@
 #include "fs/MountFence.h"
 #include "util/FileSystem.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -43,6 +44,9 @@ class FolderSizer
     // st_blocks x 512 of the folder itself and of every inode beneath it,
     // folders and links included, each once, as du -s -x counts.
     void setMeasure(SizeMeasure measure) { measure_ = measure; }
+    // Once the flag is set (by whileWaiting, or by any thread), the walkers
+    // stop at the next entry and measure returns what was counted so far.
+    void setAbandonFlag(const std::atomic<bool> *abandon) { abandon_ = abandon; }
 
     unsigned threads() const { return threads_; }
 
@@ -50,6 +54,7 @@ class FolderSizer
     unsigned threads_;
     unsigned budget_ = 0;
     SizeMeasure measure_ = SizeMeasure::Apparent;
+    const std::atomic<bool> *abandon_ = nullptr;
 };
 
 } // namespace vs

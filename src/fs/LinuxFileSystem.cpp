@@ -8,6 +8,7 @@
 #include "util/Errors.h"
 #include "util/Services.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -172,9 +173,17 @@ ByteCount LinuxFileSystem::measureFolder(const QByteArray &folder, SizeMeasure m
     FolderSizer sizer(threads_);
     sizer.setMeasure(measure);
     std::function<void()> whileWaiting;
-    // Repaints only: input, sockets and timers wait for the caller's own yields.
-    if (OnInterfaceThread())
-        whileWaiting = [] { LetPaintsThrough(); };
+    std::atomic<bool> abandon{false};
+    if (OnInterfaceThread()) {
+        // Repaints only, unless the caller lets the user in as at its yields
+        // (WaitAsAtYield); its stop abandons the walk at once.
+        abandon = InterfaceWaitAbandoned();
+        whileWaiting = [&abandon] {
+            if (WhileInterfaceWaits())
+                abandon = true;
+        };
+        sizer.setAbandonFlag(&abandon);
+    }
     return ByteCount::fromBytes(sizer.measure(fd, fence, whileWaiting));
 }
 

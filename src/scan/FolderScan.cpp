@@ -128,6 +128,9 @@ void FolderScan::scanHighlightedFolder()
             return;
     }
 
+    // While one folder is measured the window answers as at a yield, and a
+    // stop abandons that folder: the stop check after it drops it anyway.
+    const WaitAsAtYield waitAsAtYield(yield_, [this] { return operation_.stopRequested(); });
     ByteCount maxSize;
     try {
         maxSize = fs_.folderTotal(paths[0], measure);

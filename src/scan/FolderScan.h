@@ -3,8 +3,9 @@
 // hands the rows to the result list. It runs on the interface thread and
 // lets the window in only at fixed yields (one per subfolder counted, one per
 // subfolder listed, one before each measurement after the first), so the
-// button that started it can ask it to stop. Permission denied (70) is passed
-// over wherever it happens; any other failure is shown and ends the scan.
+// button that started it can ask it to stop. While one folder is measured
+// the window answers just as at those yields, and a stop abandons the folder. Permission denied (70) is
+// passed over wherever it happens; any other failure is shown and ends the scan.
 #pragma once
 
 #include "ResultList.h"

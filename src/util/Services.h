@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -37,8 +38,12 @@ class EventYield
     virtual void yield() = 0;
 };
 
-// The real yield: QCoreApplication::processEvents(). The real shell and
-// message boxes need widgets and live in widgets/DesktopServices.h.
+// The real yield: QCoreApplication::processEvents(), at most once every few
+// milliseconds. Long work yields per entry, hundreds of thousands of times a
+// second; a pass through the event loop costs microseconds even when nothing
+// waits, so the yields in between only read the clock. The first yield after
+// a pause always lets the events in. The real shell and message boxes need
+// widgets and live in widgets/DesktopServices.h.
 class EventLoopYield final : public EventYield
 {
   public:
@@ -54,5 +59,37 @@ bool OnInterfaceThread();
 // The one paint-only wait: lets pending paint events run while user input,
 // socket notifiers and timers wait for the program's own yields.
 void LetPaintsThrough(int maxMilliseconds = 0);
+
+// Long work that lets the user in at its yields lets the user in just the
+// same while it waits in a blocking call of its own (one folder's total):
+// for the lifetime of this object, a wait on the interface thread handles
+// events through `yield`, and the blocking call gives up as soon as
+// `abandon` says so (a stopped scan drops what it would measure anyway).
+// Events handled inside that yield wait with paints only, so the work is
+// never re-entered deeper than at one of its own yields.
+class WaitAsAtYield
+{
+  public:
+    WaitAsAtYield(EventYield &yield, std::function<bool()> abandon);
+    ~WaitAsAtYield();
+    WaitAsAtYield(const WaitAsAtYield &) = delete;
+    WaitAsAtYield &operator=(const WaitAsAtYield &) = delete;
+
+  private:
+    friend bool WhileInterfaceWaits();
+    friend bool InterfaceWaitAbandoned();
+    EventYield &yield_;
+    std::function<bool()> abandon_;
+    WaitAsAtYield *outer_;
+    bool inside_ = false;
+};
+
+// What a blocking call on the interface thread does every few milliseconds
+// while it waits: the paint-only wait, or the yield of the WaitAsAtYield in
+// force. True when the call should give up.
+bool WhileInterfaceWaits();
+// True when the WaitAsAtYield in force asks blocking calls to give up;
+// handles no events.
+bool InterfaceWaitAbandoned();
 
 } // namespace vs

@@ -1,6 +1,7 @@
 // The Linux file-system service on real temporary trees.
 #include "fs/LinuxFileSystem.h"
 #include "fs/Paths.h"
+#include "support/Fakes.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
 
@@ -419,3 +420,29 @@ TEST(LinuxFileSystem, KernelPseudoFileSystemsCountNothing)
 }
 
 } // namespace
+
+// A stop asked before a folder is measured: the folder is still opened (its
+// failures are the same), but nothing below it is walked.
+TEST(LinuxFileSystem, AStopAskedBeforeTheMeasurementAbandonsItOnTheInterfaceThread)
+{
+    TempTree t;
+    t.file("top/one", 100);
+    t.file("top/a/b/two", 20);
+    LinuxFileSystem fs(2);
+    vs::test::ScriptedYield yield;
+    bool stop = false;
+    {
+        const vs::WaitAsAtYield wait(yield, [&] { return stop; });
+        EXPECT_EQ(Size(fs, t.path("top")), 120); // not stopped: the whole total
+        stop = true;
+        EXPECT_EQ(Size(fs, t.path("top")), 0);
+        const int missing = FailureOf([&] { fs.folderSize(t.path("none")); });
+        EXPECT_NE(missing, 0);
+        stop = false;
+        EXPECT_EQ(Size(fs, t.path("top/a")), 20);
+        stop = true;
+        EXPECT_EQ(FailureOf([&] { fs.folderSize(t.path("none")); }), missing);
+    }
+    EXPECT_EQ(Size(fs, t.path("top")), 120); // the scan has ended: no wait in force
+    EXPECT_FALSE(vs::InterfaceWaitAbandoned());
+}

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
@@ -207,4 +208,41 @@ TEST(MountThatHangs, TheStuckFolderItselfIsUnavailable)
     mount.resume();
     for (std::thread &th : left)
         th.join();
+}
+
+// A stop while a walker hangs on a folder: the walk is abandoned as soon as
+// the folder answers, the idle walkers are woken, nothing is left behind.
+// The chain is longer than the caller's solo start, so a helper thread meets
+// the mount while the caller waits.
+TEST(MountThatHangs, AnAbandonedWalkReturnsOnceTheHangingFolderAnswers)
+{
+    TempTree t;
+    QByteArray chain = "top";
+    for (int i = 1; i <= 60; ++i)
+        chain += "/c" + QByteArray::number(i);
+    t.file("top/c1/one", 100);
+    t.file(chain + "/later/two", 7);
+    StuckMount mount(t.path(chain + "/stuck"));
+    if (!mount.available())
+        GTEST_SKIP() << mount.why().toStdString();
+
+    for (unsigned threads : {1u, 3u}) {
+        mount.stop();
+        std::atomic<bool> abandon{false};
+        int waits = 0;
+        FolderSizer sizer(threads);
+        sizer.setAbandonFlag(&abandon);
+        const int fd = ::open(t.path("top").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        // No fence: the walker opens the mount point and hangs there until
+        // the wait below, which stands for the stop button, lets it go.
+        const uint64_t total = sizer.measure(fd, [&] {
+            ++waits;
+            abandon = true;
+            mount.resume();
+        });
+        EXPECT_EQ(waits, 1) << threads;
+        // "later" is counted only when it came before the mount.
+        EXPECT_TRUE(total == 100 || total == 107) << threads << " " << total;
+    }
 }

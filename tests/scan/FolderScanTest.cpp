@@ -545,3 +545,177 @@ TEST(FolderScan, DrillDownIntoANameThatIsNotUtf8)
     EXPECT_EQ(w.resultList->rowPath(1), odd + "/in");
     EXPECT_EQ(w.scan->currentFolder(), odd);
 }
+
+namespace
+{
+
+// Everything a finished scan leaves behind that a user can see.
+struct ScanEnd {
+    std::vector<QString> names, sizes;
+    std::vector<bool> ticks;
+    QString label, button;
+    int progressMax = 0, progress = 0, sortColumn = 0;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    std::vector<QByteArray> measured;
+    size_t boxes = 0;
+    bool running = false, stopAsked = false;
+
+    static ScanEnd Of(const ScanWindow &w)
+    {
+        ScanEnd e;
+        e.names = w.column(1);
+        e.sizes = w.column(2);
+        for (int r = 0; r < w.resultList->rowCount(); ++r)
+            e.ticks.push_back(w.resultList->rowChecked(r));
+        e.label = w.countLabel->text();
+        e.button = w.scanButton->text();
+        e.progressMax = w.progressBar->maximum();
+        e.progress = w.progressBar->value();
+        e.sortColumn = w.resultList->sortColumn();
+        e.order = w.resultList->sortOrder();
+        e.measured = w.fs.sizeCalls;
+        e.boxes = w.boxes.boxes.size();
+        e.running = w.scan->scanRunning();
+        e.stopAsked = w.scan->stopRequested();
+        return e;
+    }
+    friend bool operator==(const ScanEnd &, const ScanEnd &) = default;
+};
+
+// A window with an old list (sorted by size, one row unticked) and /d with
+// eight subfolders to scan.
+void PrepareOldList(ScanWindow &w)
+{
+    w.addFolder("/old", {{"b", 10}, {"a", 30}, {"c", 20}});
+    w.scanAt("/old");
+    w.resultList->sortBy(3, false);
+    w.resultList->setRowChecked(2, false);
+    w.addNumbered("/d", 8, [](int i) { return i * 100; });
+    w.fs.sizeCalls.clear();
+    w.yield.count = 0;
+}
+
+// 8 counting + 8 listing yields, then one before each measurement from the
+// second: the yield before folder k (k >= 2) is the (14 + k)-th.
+int YieldBeforeMeasurement(int k)
+{
+    return 16 + k - 1;
+}
+
+ScanEnd StopAtYield(int n)
+{
+    ScanWindow w;
+    PrepareOldList(w);
+    w.yield.hook = [&](int count) {
+        if (count == n)
+            w.scan->startOrStopScan();
+    };
+    w.scanAt("/d");
+    return ScanEnd::Of(w);
+}
+
+// The user presses the button while folder k is measured: the measurement
+// waits like the real file system does, through the wait callback.
+ScanEnd StopWhileMeasuring(int k, int *scansStarted = nullptr, int *waitYields = nullptr)
+{
+    ScanWindow w;
+    PrepareOldList(w);
+    QObject::connect(w.scanButton, &QPushButton::clicked, w.scan.get(), &FolderScan::startOrStopScan);
+    int started = 0;
+    QObject::connect(w.scan.get(), &FolderScan::scanStarted, [&] { ++started; });
+    bool inWait = false;
+    int yieldsInWait = 0;
+    w.yield.hook = [&](int) {
+        if (!inWait)
+            return;
+        ++yieldsInWait;
+        w.scanButton->click(); // handled in the wait, as at a yield
+    };
+    const QByteArray target = "/d/s" + QByteArray::number(k);
+    bool abandoned = false;
+    w.fs.onFolderSize = [&](const QByteArray &path) {
+        if (path != target)
+            return;
+        inWait = true;
+        abandoned = WhileInterfaceWaits();
+        inWait = false;
+        EXPECT_TRUE(abandoned) << "the stop abandons the folder in measurement";
+        // A later wait callback of the same measurement still says so.
+        EXPECT_TRUE(WhileInterfaceWaits());
+    };
+    w.scanAt("/d");
+    QCoreApplication::processEvents(); // nothing was held back for later
+    EXPECT_FALSE(WhileInterfaceWaits()) << "no wait as at a yield outside the scan";
+    if (scansStarted)
+        *scansStarted = started;
+    if (waitYields)
+        *waitYields = yieldsInWait;
+    return ScanEnd::Of(w);
+}
+
+} // namespace
+
+TEST(FolderScan, AStopDuringAMeasurementEndsAsAStopAtTheYieldBeforeIt)
+{
+    const ScanEnd oldList = [] {
+        ScanWindow w;
+        PrepareOldList(w);
+        return ScanEnd::Of(w);
+    }();
+    for (int k = 2; k <= 8; ++k) {
+        int scans = 0, yields = 0;
+        const ScanEnd during = StopWhileMeasuring(k, &scans, &yields);
+        const ScanEnd atYield = StopAtYield(YieldBeforeMeasurement(k));
+        EXPECT_TRUE(during == atYield) << k;
+        EXPECT_EQ(scans, 1) << k;
+        EXPECT_EQ(yields, 1) << k; // the press, handled in the first wait callback
+        // The old list stays, ticks and order included.
+        EXPECT_EQ(during.names, oldList.names) << k;
+        EXPECT_EQ(during.ticks, oldList.ticks) << k;
+        EXPECT_EQ(during.label, oldList.label) << k;
+        EXPECT_EQ(during.sortColumn, 3);
+        EXPECT_EQ(during.order, Qt::DescendingOrder);
+        EXPECT_EQ(during.measured.size(), size_t(k)) << k;
+        EXPECT_EQ(during.progressMax, 8);
+        EXPECT_EQ(during.progress, 8);
+        EXPECT_EQ(during.button, QStringLiteral("Показать"));
+        EXPECT_FALSE(during.running);
+        EXPECT_FALSE(during.stopAsked);
+        EXPECT_EQ(during.boxes, 0u);
+    }
+    // The first folder has no stop check of its own: the stop is seen after
+    // the second, as a stop at the yield before it.
+    int scans = 0;
+    const ScanEnd first = StopWhileMeasuring(1, &scans);
+    EXPECT_TRUE(first == StopAtYield(YieldBeforeMeasurement(2)));
+    EXPECT_EQ(first.measured, Paths("/d", {1, 2}));
+    EXPECT_EQ(scans, 1);
+}
+
+TEST(FolderScan, TheWaitDuringAMeasurementIsNotEnteredTwice)
+{
+    ScanWindow w;
+    w.addNumbered("/d", 3, [](int i) { return i; });
+    int nestedYields = -1;
+    bool nestedAbandon = true;
+    bool inWait = false;
+    w.yield.hook = [&](int n) {
+        if (!inWait)
+            return;
+        // Events handled in the wait that wait in turn get paints only.
+        nestedAbandon = WhileInterfaceWaits();
+        nestedYields = w.yield.count - n;
+    };
+    w.fs.onFolderSize = [&](const QByteArray &path) {
+        if (path != "/d/s2")
+            return;
+        inWait = true;
+        EXPECT_FALSE(WhileInterfaceWaits());
+        inWait = false;
+    };
+    w.scanAt("/d");
+    EXPECT_EQ(nestedYields, 0);
+    EXPECT_FALSE(nestedAbandon);
+    EXPECT_EQ(w.fs.sizeCalls.size(), 3u);
+    EXPECT_EQ(w.column(1), Names({"/d/s1", "/d/s2", "/d/s3"}));
+}

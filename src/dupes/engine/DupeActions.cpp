@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <algorithm>
@@ -169,10 +170,20 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
 std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneGroup,
                                      const FileCollection *walked)
 {
-    std::map<QByteArray, const FileRecord *> seen;
+    // The walk's record of each listed path (the first one of that path):
+    // the rows are looked up, not the whole collection, which is far longer.
+    QHash<QByteArray, size_t> firstRow;
+    firstRow.reserve(qsizetype(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (!firstRow.contains(rows[i].path))
+            firstRow.insert(rows[i].path, i);
+    std::vector<const FileRecord *> record(rows.size(), nullptr);
     if (walked)
-        for (const FileRecord &r : walked->records)
-            seen.emplace(r.path, &r);
+        for (const FileRecord &r : walked->records) {
+            const auto it = firstRow.constFind(r.path);
+            if (it != firstRow.cend() && !record[*it])
+                record[*it] = &r;
+        }
     std::vector<ListedFile> out;
     out.reserve(rows.size());
     int group = 0;
@@ -181,9 +192,8 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
         if (i == 0 || (!oneGroup && rows[i].colour != rows[i - 1].colour))
             ++group;
         ListedFile f = IdentifyRow(rows[i], group);
-        const auto it = seen.find(rows[i].path);
-        if (it != seen.end() && it->second->dev != 0 &&
-            (it->second->dev != f.dev || it->second->ino != f.ino))
+        const FileRecord *seen = record[firstRow.value(rows[i].path)];
+        if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
             f.identified = false; // replaced since the walk read it
         out.push_back(std::move(f));
     }

@@ -1,0 +1,159 @@
+// volumescope-window-bench: the real windows on a folder, offscreen or on
+// whatever display is set, timed from the key press or click that starts a
+// scan to the final count, for comparison with volumescope-bench.
+//
+//   volumescope-window-bench sizes FOLDER   F5 in the main window
+//   volumescope-window-bench dupes FOLDER   "Сканировать" in the duplicate finder
+//   volumescope-window-bench yield          the cost of one yield with no event waiting
+//
+// Prints: seconds, the final count text, repaints during the scan and the
+// longest time between two of them. A window repaints only what changed;
+// with VS_PAINT_PROBE=1 one small control asks for a repaint again after
+// each of its paints, so the figures say how often the window could repaint
+// (at some cost to the time).
+#include "app/Form1.h"
+#include "dupes/Form2.h"
+#include "dupes/StatusPanel.h"
+#include "util/Services.h"
+#include "widgets/DirListBox.h"
+#include "widgets/WindowServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace
+{
+
+// Counts paint events anywhere in the window and the longest gap between
+// two of them while the scan runs.
+class PaintWatch : public QObject
+{
+  public:
+    // Repaint `w` again after each of its paints.
+    void probe(QWidget *w) { probe_ = w; }
+    void start()
+    {
+        clock_.start();
+        last_ = 0;
+        paints_ = 0;
+        longest_ = 0;
+        on_ = true;
+    }
+    void stop()
+    {
+        on_ = false;
+        longest_ = std::max(longest_, clock_.nsecsElapsed() - last_);
+    }
+    int paints() const { return paints_; }
+    double longestGapMs() const { return double(longest_) / 1e6; }
+
+  protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (on_ && e->type() == QEvent::Paint && probe_ && o == probe_)
+            probe_->update();
+        if (on_ && e->type() == QEvent::Paint) {
+            const qint64 now = clock_.nsecsElapsed();
+            if (now - last_ > 1'000'000) { // one repaint of many widgets is one
+                longest_ = std::max(longest_, now - last_);
+                last_ = now;
+                ++paints_;
+            }
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+  private:
+    QElapsedTimer clock_;
+    qint64 last_ = 0, longest_ = 0;
+    int paints_ = 0;
+    bool on_ = false;
+    QWidget *probe_ = nullptr;
+};
+
+int usage()
+{
+    std::fputs("usage: volumescope-window-bench sizes|dupes FOLDER | yield\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 2 && QByteArray(argv[1]) == "yield") {
+        vs::EventYield &yield = vs::DefaultYield();
+        constexpr int kCalls = 10'000'000;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < kCalls; ++i)
+            yield.yield();
+        std::printf("%.1f ns a yield\n", double(timer.nsecsElapsed()) / kCalls);
+        return 0;
+    }
+    if (argc != 3)
+        return usage();
+    const QByteArray command = argv[1];
+    const QByteArray folder = QFile::encodeName(QDir(QFile::decodeName(argv[2])).absolutePath());
+    const vs::WindowServices services = vs::DefaultWindowServices();
+
+    PaintWatch watch;
+    app.installEventFilter(&watch);
+    const bool probe = qEnvironmentVariableIntValue("VS_PAINT_PROBE") == 1;
+    QElapsedTimer timer;
+    QString count;
+    if (command == "sizes") {
+        vs::Form1 window(services, folder);
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        QApplication::processEvents();
+        auto *label = window.findChild<QLabel *>(QStringLiteral("Label1"));
+        if (probe) {
+            watch.probe(label);
+            label->update();
+        }
+        watch.start();
+        timer.start();
+        // F5 acts on its release, which returns once the scan has ended.
+        QTest::keyClick(&window, Qt::Key_F5);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        watch.stop();
+        count = window.findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        std::printf("%.3f\t%s\t%d paints\t%.1f ms longest gap\n", seconds, count.toUtf8().constData(),
+                    watch.paints(), watch.longestGapMs());
+    } else if (command == "dupes") {
+        vs::Form2 window(services);
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
+        QApplication::processEvents();
+        auto *scan = window.findChild<QPushButton *>(QStringLiteral("Command4"));
+        auto *panel = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel4"));
+        if (probe) {
+            watch.probe(panel);
+            panel->update();
+        }
+        watch.start();
+        timer.start();
+        QTest::mouseClick(scan, Qt::LeftButton);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        watch.stop();
+        count = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel3"))->text();
+        std::printf("%.3f\t%s\t%d paints\t%.1f ms longest gap\n", seconds, count.toUtf8().constData(),
+                    watch.paints(), watch.longestGapMs());
+    } else {
+        return usage();
+    }
+    return 0;
+}
