@@ -63,11 +63,25 @@ void SortBySize(FileCollection &files)
             k[size_t(j)] = aside;
         }
     } while (h != 1);
-    std::vector<FileRecord> sorted;
-    sorted.reserve(r.size());
-    for (const Key &key : k)
-        sorted.push_back(std::move(r[size_t(key.index)]));
-    r = std::move(sorted);
+    // In place, cycle by cycle, rather than into a second collection: the
+    // records are most of the memory a scan takes. A key whose index is -1
+    // has its record in place already.
+    for (int start = 0; start < n; ++start) {
+        if (k[size_t(start)].index < 0 || k[size_t(start)].index == start)
+            continue;
+        FileRecord aside = std::move(r[size_t(start)]);
+        int to = start;
+        for (;;) {
+            const int from = k[size_t(to)].index;
+            k[size_t(to)].index = -1;
+            if (from == start) {
+                r[size_t(to)] = std::move(aside);
+                break;
+            }
+            r[size_t(to)] = std::move(r[size_t(from)]);
+            to = from;
+        }
+    }
 }
 
 namespace
@@ -85,16 +99,15 @@ struct DigestHash {
 // hard links are read once through it.
 struct Unit {
     int64_t size = 0;
-    uint64_t dev = 0, ino = 0;
-    int firstRecord = 0;
+    int firstRecord = 0;  // its device and inode are that record's
     int folderLength = 0; // of the first record's path, up to its last "/"
     int paths = 0;
-    std::array<uint64_t, 2> prefix{};
     bool prefixRead = false;
-    FileContent content;
     bool contentRead = false;
     bool pending = false; // scheduled but not finished (left so by a stop)
     bool wholeAtOnce = false;
+    std::array<uint64_t, 2> prefix{};
+    FileContent content;
 };
 
 struct Run {
@@ -276,8 +289,10 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
             reading.noteOpenError(errno, r[size_t(u.firstRecord)].path);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
+        const FileRecord &seen = r[size_t(u.firstRecord)];
         if (fd >= 0 && check &&
-            (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+            (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != seen.dev ||
+             uint64_t(st.st_ino) != seen.ino)) {
             ::close(fd);
             fd = -1;
         }
@@ -321,8 +336,6 @@ Candidates GroupBySize(const std::vector<FileRecord> &r)
                 if (fresh) {
                     Unit u;
                     u.size = rec.size.bytes();
-                    u.dev = rec.dev;
-                    u.ino = rec.ino;
                     u.firstRecord = i;
                     const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
                     u.folderLength =
@@ -436,17 +449,21 @@ void ReadWholeWhereInDoubt(Candidates &c, const std::vector<FileRecord> &r, Read
         reading, total);
 }
 
-// Stage 4a: each record gets the contents (and so the checksum) of its inode.
-void GiveRecordsTheirContents(const Candidates &c, std::vector<FileRecord> &r)
+// Stage 4a: each record gets the checksum of its inode's contents.
+void GiveRecordsTheirChecksums(const Candidates &c, std::vector<FileRecord> &r)
 {
     for (size_t i = 0; i < r.size(); ++i) {
         const int u = c.unitOf[i];
-        if (u >= 0 && c.units[size_t(u)].contentRead) {
-            r[i].content = c.units[size_t(u)].content;
-            r[i].contentRead = true;
+        if (u >= 0 && c.units[size_t(u)].contentRead)
             r[i].checksum = c.units[size_t(u)].content.checksum;
-        }
     }
+}
+
+// The contents read for record `i`; null when they were not read.
+const FileContent *ContentOf(const Candidates &c, int i)
+{
+    const int u = c.unitOf[size_t(i)];
+    return u >= 0 && c.units[size_t(u)].contentRead ? &c.units[size_t(u)].content : nullptr;
 }
 
 // Stage 4b: the groups of equal contents, in the order of their first member
@@ -469,20 +486,19 @@ std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecor
         // Members of each content, in sorted order.
         byContent.clear();
         for (int b = run.begin; b < run.end; ++b) {
-            const FileRecord &rec = r[size_t(b)];
-            if (rec.contentRead && rec.content.readable)
-                byContent[rec.content.digest].push_back(b);
+            const FileContent *content = ContentOf(c, b);
+            if (content && content->readable)
+                byContent[content->digest].push_back(b);
         }
         for (int a = run.begin; a < run.end - 1; ++a) {
             if (grouped[size_t(a)])
                 continue;
             grouped[size_t(a)] = 1;
             members.assign(1, a);
-            const FileRecord &first = r[size_t(a)];
-            if (first.contentRead && first.content.readable) {
-                for (int b : byContent[first.content.digest]) {
-                    const FileRecord &other = r[size_t(b)];
-                    if (b > a && !grouped[size_t(b)] && first.content.sameAs(other.content)) {
+            const FileContent *first = ContentOf(c, a);
+            if (first && first->readable) {
+                for (int b : byContent[first->digest]) {
+                    if (b > a && !grouped[size_t(b)] && first->sameAs(*ContentOf(c, b))) {
                         grouped[size_t(b)] = 1;
                         members.push_back(b);
                     }
@@ -527,7 +543,7 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
         host->showError(
             e.number, number + e.description + QLatin1Char('\r') + DisplayPath(reading.tooManyPath), number);
     }
-    GiveRecordsTheirContents(candidates, r);
+    GiveRecordsTheirChecksums(candidates, r);
     return EmitGroups(candidates, r);
 }
 
