@@ -18,7 +18,8 @@ namespace vs
 class FolderSizer
 {
   public:
-    // threads 0: one per core.
+    // threads 0: one per core, and more while the disk keeps the walk
+    // waiting (see setDiskThreads).
     explicit FolderSizer(unsigned threads = 0);
 
     // Sum of st_size of the regular files beneath the folder open as dirFd,
@@ -38,10 +39,19 @@ class FolderSizer
     // closed and reopened when their turn comes. 0: from the process's limit.
     void setDescriptorBudget(unsigned budget) { budget_ = budget; }
 
+    // Threads to walk with when the first folders had to be read from the
+    // disk (the calling thread slept on them): the walk then waits on the
+    // disk, not on the cores, and more requests in flight shorten the wait.
+    // At least threads(); by default as many for a count given to the
+    // constructor, 16 with one per core.
+    void setDiskThreads(unsigned threads);
+
     unsigned threads() const { return threads_; }
+    unsigned diskThreads() const { return diskThreads_; }
 
   private:
     unsigned threads_;
+    unsigned diskThreads_;
     unsigned budget_ = 0;
 };
 
