@@ -41,8 +41,9 @@ constexpr unsigned kMaxThreads = 32;
 // in flight, not cores, set the pace then.
 constexpr unsigned kDiskThreads = 16;
 // Times the calling thread slept during its solo folders that show the disk
-// at work (a walk from the page cache does not sleep at all there).
-constexpr long kDiskWaits = 4;
+// at work: from the page cache it sleeps there hardly ever (0-2 times on a
+// busy machine), from the disk about once per folder.
+constexpr long kDiskWaits = 12;
 constexpr auto kWaitSlice = std::chrono::milliseconds(25);
 
 // Waiting folders that keep their descriptor: a quarter of the process's
