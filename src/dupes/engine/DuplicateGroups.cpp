@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -89,6 +90,11 @@ namespace
 
 constexpr int kFewUnits = 4;
 constexpr int64_t kSmallFile = 64 * 1024;
+constexpr unsigned kDiskHelpers = 16;
+// Files in the probe (the first batch), and the sleeps on them that show
+// the disk at work (from the page cache there are none).
+constexpr size_t kProbeFiles = 8;
+constexpr long kDiskSleeps = 3;
 
 using Digest = std::array<uint64_t, 2>;
 struct DigestHash {
@@ -183,6 +189,8 @@ struct Reading {
     std::atomic<bool> cancel{false};
     std::atomic<int64_t> bytesDone{0};
     DeepFolders deepFolders;
+    bool probed = false;   // the first jobs have shown where the files come from
+    bool fromDisk = false; // and it was the disk
     std::mutex tooManyMutex;
     int tooManyError = 0;
     QByteArray tooManyPath;
@@ -206,18 +214,44 @@ struct Reading {
     }
 };
 
-WorkerPool &ReadingPool()
+// Files read from the page cache keep one helper per core busy; files read
+// from the disk keep helpers waiting, and many requests in flight shorten
+// the wait. Both pools live as long as the process.
+WorkerPool &ReadingPool(bool fromDisk)
 {
-    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore()); // lives as long as the process
-    return *pool;
+    static WorkerPool *cores = new WorkerPool(WorkerPool::HelpersPerCore());
+    if (!fromDisk)
+        return *cores;
+    static WorkerPool *disk = new WorkerPool(std::max(WorkerPool::HelpersPerCore(), kDiskHelpers));
+    return *disk;
+}
+
+// Voluntary context switches of the calling thread so far: reading a file
+// that is not in the page cache puts the thread to sleep.
+long Sleeps()
+{
+    rusage u{};
+    return ::getrusage(RUSAGE_THREAD, &u) == 0 ? u.ru_nvcsw : 0;
 }
 
 // Runs `count` jobs on the pool's helpers; the calling thread only reports
-// progress to the host and passes on its wish to stop.
+// progress to the host and passes on its wish to stop. The first jobs of a
+// search are a probe the calling thread runs itself: when it slept on them,
+// the files come from the disk and the disk pool takes the rest.
 void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &reading, int64_t bytesTotal)
 {
     if (count == 0 || reading.cancel.load())
         return;
+    size_t first = 0;
+    if (!reading.probed) {
+        reading.probed = true;
+        const long before = Sleeps();
+        job(0);
+        first = 1;
+        reading.fromDisk = Sleeps() - before >= kDiskSleeps;
+        if (count == 1)
+            return;
+    }
     std::function<bool()> progress;
     if (reading.host) {
         progress = [&reading, bytesTotal] {
@@ -227,7 +261,9 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
             return false;
         };
     }
-    ReadingPool().runWhileWaiting(count, job, std::chrono::milliseconds(40), progress);
+    const std::function<void(size_t)> rest = [&job, first](size_t k) { job(first + k); };
+    ReadingPool(reading.fromDisk)
+        .runWhileWaiting(count - first, first == 0 ? job : rest, std::chrono::milliseconds(40), progress);
 }
 
 // Jobs of one folder go together, so that each folder is looked up once and
@@ -376,7 +412,13 @@ void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &r
             total += whole ? unit.size : std::min<int64_t>(unit.size, kPrefixBytes);
         }
     }
-    const std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    if (!batches.empty() && batches[0].end - batches[0].begin > kProbeFiles) {
+        // A short probe: the host hears no progress while it runs.
+        const Batch head{batches[0].begin, batches[0].begin + kProbeFiles};
+        batches[0].begin = head.end;
+        batches.insert(batches.begin(), head);
+    }
     std::atomic<int64_t> &bytesDone = reading.bytesDone;
     RunJobs(
         batches.size(),
