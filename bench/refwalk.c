@@ -1,5 +1,6 @@
-/* refwalk DIR: the reference for timing folder totals. A plain C walker on
- * all cores (openat, getdents64, fstatat) that prints, for each immediate
+/* refwalk [-t THREADS] DIR: the reference for timing folder totals. A plain
+ * C walker on THREADS threads (default: one per core; openat, getdents64,
+ * fstatat) that prints, for each immediate
  * subfolder of DIR in the order the kernel lists them, the sum of st_size of
  * the regular files beneath it, a tab and the path. Same rules as the
  * program's walker: symbolic links are not followed, folders on another
@@ -212,8 +213,20 @@ static uint64_t measure(int fd, int threads)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: refwalk DIR\n");
+    long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    int threads = cores < 1 ? 1 : cores > 256 ? 256 : (int)cores;
+    int opt;
+    while ((opt = getopt(argc, argv, "t:")) != -1) {
+        char *end = NULL;
+        long t = opt == 't' ? strtol(optarg, &end, 10) : 0;
+        if (opt != 't' || !end || *end || t < 1 || t > 256) {
+            fprintf(stderr, "usage: refwalk [-t THREADS (1-256)] DIR\n");
+            return 2;
+        }
+        threads = (int)t;
+    }
+    if (argc - optind != 1) {
+        fprintf(stderr, "usage: refwalk [-t THREADS (1-256)] DIR\n");
         return 2;
     }
     /* The stack holds open descriptors; allow as many as the system lets. */
@@ -222,9 +235,7 @@ int main(int argc, char **argv)
         rl.rlim_cur = rl.rlim_max;
         setrlimit(RLIMIT_NOFILE, &rl);
     }
-    long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    int threads = cores < 1 ? 1 : cores > 256 ? 256 : (int)cores;
-    const char *dir = argv[1];
+    const char *dir = argv[optind];
     size_t dlen = strlen(dir);
     const char *sep = dlen && dir[dlen - 1] == '/' ? "" : "/";
 

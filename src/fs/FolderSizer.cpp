@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace vs
@@ -36,6 +37,14 @@ constexpr size_t kBufferSize = 64 * 1024;
 // than walking them.
 constexpr int kSoloFolders = 48;
 constexpr unsigned kMaxThreads = 32;
+// Threads while the disk keeps the walk waiting: a folder read from the disk
+// costs a few milliseconds of waiting and microseconds of work, so requests
+// in flight, not cores, set the pace then.
+constexpr unsigned kDiskThreads = 16;
+// Times the calling thread slept during its solo folders that show the disk
+// at work: from the page cache it sleeps there hardly ever (0-2 times on a
+// busy machine), from the disk about once per folder.
+constexpr long kDiskWaits = 12;
 constexpr auto kWaitSlice = std::chrono::milliseconds(25);
 
 // Waiting folders that keep their descriptor: a quarter of the process's
@@ -102,7 +111,8 @@ class Walk
             delete p;
     }
 
-    uint64_t run(int rootFd, unsigned threads, const std::function<void()> &whileWaiting);
+    uint64_t run(int rootFd, unsigned threads, unsigned diskThreads,
+                 const std::function<void()> &whileWaiting);
 
   private:
     void work(Worker &w, int folderBudget);
@@ -143,8 +153,19 @@ class Walk
     std::unordered_set<ino_t> seen_; // inodes with more than one link
 };
 
-uint64_t Walk::run(int rootFd, unsigned threads, const std::function<void()> &whileWaiting)
+// Voluntary context switches of the calling thread so far: a read that has
+// to wait for the disk puts the thread to sleep; being preempted on a busy
+// machine does not count here.
+long Sleeps()
 {
+    rusage u{};
+    return ::getrusage(RUSAGE_THREAD, &u) == 0 ? u.ru_nvcsw : 0;
+}
+
+uint64_t Walk::run(int rootFd, unsigned threads, unsigned diskThreads,
+                   const std::function<void()> &whileWaiting)
+{
+    const long sleepsBefore = Sleeps();
     Worker caller;
     Visited first;
     if (read(caller, rootFd, dev_, ino_, first)) {
@@ -164,6 +185,8 @@ uint64_t Walk::run(int rootFd, unsigned threads, const std::function<void()> &wh
         stack_.push_back(root_);
     }
     work(caller, kSoloFolders);
+    if (diskThreads > threads && Sleeps() - sleepsBefore >= kDiskWaits)
+        threads = diskThreads;
 
     std::vector<std::unique_ptr<Worker>> pool;
     std::vector<std::thread> running;
@@ -515,9 +538,16 @@ void Walk::count(Worker &w, const struct stat &st)
 
 FolderSizer::FolderSizer(unsigned threads)
 {
+    const bool chosen = threads != 0;
     if (threads == 0)
         threads = std::thread::hardware_concurrency();
     threads_ = threads == 0 ? 1 : threads > kMaxThreads ? kMaxThreads : threads;
+    diskThreads_ = chosen ? threads_ : std::max(threads_, kDiskThreads);
+}
+
+void FolderSizer::setDiskThreads(unsigned threads)
+{
+    diskThreads_ = std::clamp(threads, threads_, kMaxThreads);
 }
 
 uint64_t FolderSizer::measure(int dirFd, const std::function<void()> &whileWaiting)
@@ -535,7 +565,7 @@ uint64_t FolderSizer::measure(int dirFd, const MountFence &fence, const std::fun
     const bool blocks = measure_ == SizeMeasure::OnDisk;
     Walk walk(st.st_dev, st.st_ino, fence, budget_ != 0 ? budget_ : DescriptorBudget(), blocks, abandon_);
     const uint64_t own = blocks ? uint64_t(st.st_blocks) * 512 : 0;
-    return own + walk.run(dirFd, threads_, whileWaiting);
+    return own + walk.run(dirFd, threads_, diskThreads_, whileWaiting);
 }
 
 } // namespace vs

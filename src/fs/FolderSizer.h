@@ -20,7 +20,8 @@ namespace vs
 class FolderSizer
 {
   public:
-    // threads 0: one per core.
+    // threads 0: one per core, and more while the disk keeps the walk
+    // waiting (see setDiskThreads).
     explicit FolderSizer(unsigned threads = 0);
 
     // Sum of st_size of the regular files beneath the folder open as dirFd,
@@ -47,11 +48,19 @@ class FolderSizer
     // Once the flag is set (by whileWaiting, or by any thread), the walkers
     // stop at the next entry and measure returns what was counted so far.
     void setAbandonFlag(const std::atomic<bool> *abandon) { abandon_ = abandon; }
+    // Threads to walk with when the first folders had to be read from the
+    // disk (the calling thread slept on them): the walk then waits on the
+    // disk, not on the cores, and more requests in flight shorten the wait.
+    // At least threads(); by default as many for a count given to the
+    // constructor, 16 with one per core.
+    void setDiskThreads(unsigned threads);
 
     unsigned threads() const { return threads_; }
+    unsigned diskThreads() const { return diskThreads_; }
 
   private:
     unsigned threads_;
+    unsigned diskThreads_;
     unsigned budget_ = 0;
     SizeMeasure measure_ = SizeMeasure::Apparent;
     const std::atomic<bool> *abandon_ = nullptr;

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace vs;
 using vs::test::ReferenceChecksum;
@@ -163,6 +165,102 @@ TEST(EngineChecksum, SparseFilesSumTheirDataAndHashTheirHoles)
     const FileContent full = ReadFileContent(t.path("dense"));
     EXPECT_EQ(sparse.checksum, ReferenceChecksum(dense));
     EXPECT_TRUE(sparse.sameAs(full));
+}
+
+namespace
+{
+
+// A file with `data` written at each of `at` and holes everywhere else.
+void SparseFile(const TempTree &t, const char *name, int64_t size,
+                const std::vector<std::pair<int64_t, QByteArray>> &at)
+{
+    const int fd = ::open(t.path(name).constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    for (const auto &[offset, data] : at)
+        ASSERT_EQ(::pwrite(fd, data.constData(), size_t(data.size()), offset), data.size());
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+QByteArray DenseOf(int64_t size, const std::vector<std::pair<int64_t, QByteArray>> &at)
+{
+    QByteArray d(qsizetype(size), '\0');
+    for (const auto &[offset, data] : at)
+        d.replace(qsizetype(offset), data.size(), data);
+    return d;
+}
+
+} // namespace
+
+TEST(EngineChecksum, HolesAndWrittenZerosGiveOneContent)
+{
+    // Holes that start and end on blocks and between them, zeros written
+    // out in whole blocks and in pieces, and a partial last block: the sparse
+    // file, a dense copy on disk and the bytes in memory are one content.
+    TempTree t;
+    const QByteArray zeros(3 * 4096, '\0');
+    const std::vector<std::vector<std::pair<int64_t, QByteArray>>> layouts = {
+        {},
+        {{0, RandomBytes(100, 1)}},
+        {{4096, RandomBytes(4096, 2)}, {5 * 4096 + 17, RandomBytes(9000, 3)}},
+        {{0, zeros}, {3 * 4096, RandomBytes(1, 4)}, {8 * 4096 - 3, RandomBytes(6, 5)}},
+        {{4000, RandomBytes(200, 6)}, {64 * 4096, zeros}, {70 * 4096 + 1, RandomBytes(4096, 7)}},
+    };
+    for (size_t k = 0; k < layouts.size(); ++k) {
+        for (int64_t size : {int64_t(80 * 4096), int64_t(80 * 4096 + 123)}) {
+            SparseFile(t, "sparse", size, layouts[k]);
+            const QByteArray dense = DenseOf(size, layouts[k]);
+            t.file("dense", dense);
+            const FileContent a = ReadFileContent(t.path("sparse"));
+            const FileContent b = ReadFileContent(t.path("dense"));
+            const FileContent c = ContentOfBytes(dense.constData(), size_t(dense.size()));
+            EXPECT_TRUE(a.readable && b.readable) << k << " " << size;
+            EXPECT_TRUE(a.sameAs(b)) << k << " " << size;
+            EXPECT_TRUE(a.sameAs(c)) << k << " " << size;
+            EXPECT_EQ(a.checksum, ReferenceChecksum(dense)) << k << " " << size;
+        }
+    }
+}
+
+TEST(EngineChecksum, ZeroBlocksElsewhereAreOtherContents)
+{
+    // The same bytes and the same number of zero blocks, in other places or
+    // other lengths: the checksum cannot tell them apart, the contents must.
+    const QByteArray data = RandomBytes(4096, 8);
+    const QByteArray zero(4096, '\0');
+    const std::vector<QByteArray> all = {
+        zero + data + zero,        data + zero + zero,        zero + zero + data, zero + data + zero + zero,
+        zero + zero + data + zero, data + zero + zero + zero, data + data + zero, data + zero + data,
+    };
+    for (size_t i = 0; i < all.size(); ++i) {
+        const FileContent a = ContentOfBytes(all[i].constData(), size_t(all[i].size()));
+        for (size_t j = 0; j < all.size(); ++j) {
+            const FileContent b = ContentOfBytes(all[j].constData(), size_t(all[j].size()));
+            EXPECT_EQ(a.sameAs(b), i == j) << i << " " << j;
+        }
+    }
+    // A block of zeros differs from a shorter tail of zeros or one that
+    // holds a single other byte.
+    QByteArray one = zero;
+    one[4095] = 1;
+    const QByteArray shorter(4095, '\0');
+    const FileContent z = ContentOfBytes(zero.constData(), 4096);
+    EXPECT_FALSE(z.sameAs(ContentOfBytes(one.constData(), 4096)));
+    EXPECT_FALSE(z.sameAs(ContentOfBytes(shorter.constData(), 4095)));
+}
+
+TEST(EngineChecksum, AHugeHoleIsOneContentWithItsZerosInMemory)
+{
+    // 64 MiB of hole around 10 bytes of data, against the same bytes dense
+    // in memory.
+    TempTree t;
+    const int64_t size = 64 * 1024 * 1024;
+    const std::vector<std::pair<int64_t, QByteArray>> at = {{size / 2 + 5, QByteArray("0123456789")}};
+    SparseFile(t, "huge", size, at);
+    const QByteArray dense = DenseOf(size, at);
+    const FileContent c = ReadFileContent(t.path("huge"));
+    EXPECT_TRUE(c.sameAs(ContentOfBytes(dense.constData(), size_t(dense.size()))));
+    EXPECT_EQ(c.checksum, ReferenceChecksum(dense));
 }
 
 TEST(EngineChecksum, LengthCountsModulo2To32AndShowsSigned)

@@ -135,7 +135,7 @@ TEST(DescriptorLimit, AFewKeptDescriptorsGiveTheSameTotals)
     const int64_t wide = MakeWideFolder(t, "top/wide", 50, 3);
     t.hardlink("top/wide/1", "top/chain/level/again");
     for (unsigned budget : {1u, 2u, 7u}) {
-        for (unsigned threads : {1u, 2u, 8u}) {
+        for (unsigned threads : {1u, 2u, 8u, 16u}) {
             FolderSizer sizer(threads);
             sizer.setDescriptorBudget(budget);
             const int fd = ::open(t.path("top").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

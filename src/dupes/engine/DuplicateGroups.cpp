@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -63,11 +64,25 @@ void SortBySize(FileCollection &files)
             k[size_t(j)] = aside;
         }
     } while (h != 1);
-    std::vector<FileRecord> sorted;
-    sorted.reserve(r.size());
-    for (const Key &key : k)
-        sorted.push_back(std::move(r[size_t(key.index)]));
-    r = std::move(sorted);
+    // In place, cycle by cycle, rather than into a second collection: the
+    // records are most of the memory a scan takes. A key whose index is -1
+    // has its record in place already.
+    for (int start = 0; start < n; ++start) {
+        if (k[size_t(start)].index < 0 || k[size_t(start)].index == start)
+            continue;
+        FileRecord aside = std::move(r[size_t(start)]);
+        int to = start;
+        for (;;) {
+            const int from = k[size_t(to)].index;
+            k[size_t(to)].index = -1;
+            if (from == start) {
+                r[size_t(to)] = std::move(aside);
+                break;
+            }
+            r[size_t(to)] = std::move(r[size_t(from)]);
+            to = from;
+        }
+    }
 }
 
 namespace
@@ -75,6 +90,11 @@ namespace
 
 constexpr int kFewUnits = 4;
 constexpr int64_t kSmallFile = 64 * 1024;
+constexpr unsigned kDiskHelpers = 16;
+// Files in the probe (the first batch), and the sleeps on them that show
+// the disk at work (from the page cache there are none).
+constexpr size_t kProbeFiles = 8;
+constexpr long kDiskSleeps = 3;
 
 using Digest = std::array<uint64_t, 2>;
 struct DigestHash {
@@ -85,16 +105,15 @@ struct DigestHash {
 // hard links are read once through it.
 struct Unit {
     int64_t size = 0;
-    uint64_t dev = 0, ino = 0;
-    int firstRecord = 0;
+    int firstRecord = 0;  // its device and inode are that record's
     int folderLength = 0; // of the first record's path, up to its last "/"
     int paths = 0;
-    std::array<uint64_t, 2> prefix{};
     bool prefixRead = false;
-    FileContent content;
     bool contentRead = false;
     bool pending = false; // scheduled but not finished (left so by a stop)
     bool wholeAtOnce = false;
+    std::array<uint64_t, 2> prefix{};
+    FileContent content;
 };
 
 struct Run {
@@ -170,6 +189,8 @@ struct Reading {
     std::atomic<bool> cancel{false};
     std::atomic<int64_t> bytesDone{0};
     DeepFolders deepFolders;
+    bool probed = false;   // the first jobs have shown where the files come from
+    bool fromDisk = false; // and it was the disk
     std::mutex tooManyMutex;
     int tooManyError = 0;
     QByteArray tooManyPath;
@@ -193,18 +214,44 @@ struct Reading {
     }
 };
 
-WorkerPool &ReadingPool()
+// Files read from the page cache keep one helper per core busy; files read
+// from the disk keep helpers waiting, and many requests in flight shorten
+// the wait. Both pools live as long as the process.
+WorkerPool &ReadingPool(bool fromDisk)
 {
-    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore()); // lives as long as the process
-    return *pool;
+    static WorkerPool *cores = new WorkerPool(WorkerPool::HelpersPerCore());
+    if (!fromDisk)
+        return *cores;
+    static WorkerPool *disk = new WorkerPool(std::max(WorkerPool::HelpersPerCore(), kDiskHelpers));
+    return *disk;
+}
+
+// Voluntary context switches of the calling thread so far: reading a file
+// that is not in the page cache puts the thread to sleep.
+long Sleeps()
+{
+    rusage u{};
+    return ::getrusage(RUSAGE_THREAD, &u) == 0 ? u.ru_nvcsw : 0;
 }
 
 // Runs `count` jobs on the pool's helpers; the calling thread only reports
-// progress to the host and passes on its wish to stop.
+// progress to the host and passes on its wish to stop. The first jobs of a
+// search are a probe the calling thread runs itself: when it slept on them,
+// the files come from the disk and the disk pool takes the rest.
 void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &reading, int64_t bytesTotal)
 {
     if (count == 0 || reading.cancel.load())
         return;
+    size_t first = 0;
+    if (!reading.probed) {
+        reading.probed = true;
+        const long before = Sleeps();
+        job(0);
+        first = 1;
+        reading.fromDisk = Sleeps() - before >= kDiskSleeps;
+        if (count == 1)
+            return;
+    }
     std::function<bool()> progress;
     if (reading.host) {
         progress = [&reading, bytesTotal] {
@@ -214,7 +261,9 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
             return false;
         };
     }
-    ReadingPool().runWhileWaiting(count, job, std::chrono::milliseconds(40), progress);
+    const std::function<void(size_t)> rest = [&job, first](size_t k) { job(first + k); };
+    ReadingPool(reading.fromDisk)
+        .runWhileWaiting(count - first, first == 0 ? job : rest, std::chrono::milliseconds(40), progress);
 }
 
 // Jobs of one folder go together, so that each folder is looked up once and
@@ -276,8 +325,10 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
             reading.noteOpenError(errno, r[size_t(u.firstRecord)].path);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
+        const FileRecord &seen = r[size_t(u.firstRecord)];
         if (fd >= 0 && check &&
-            (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != u.dev || uint64_t(st.st_ino) != u.ino)) {
+            (int64_t(st.st_size) != u.size || uint64_t(st.st_dev) != seen.dev ||
+             uint64_t(st.st_ino) != seen.ino)) {
             ::close(fd);
             fd = -1;
         }
@@ -321,8 +372,6 @@ Candidates GroupBySize(const std::vector<FileRecord> &r)
                 if (fresh) {
                     Unit u;
                     u.size = rec.size.bytes();
-                    u.dev = rec.dev;
-                    u.ino = rec.ino;
                     u.firstRecord = i;
                     const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
                     u.folderLength =
@@ -363,7 +412,13 @@ void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &r
             total += whole ? unit.size : std::min<int64_t>(unit.size, kPrefixBytes);
         }
     }
-    const std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    std::vector<Batch> batches = BatchByFolder(jobs, units, r);
+    if (!batches.empty() && batches[0].end - batches[0].begin > kProbeFiles) {
+        // A short probe: the host hears no progress while it runs.
+        const Batch head{batches[0].begin, batches[0].begin + kProbeFiles};
+        batches[0].begin = head.end;
+        batches.insert(batches.begin(), head);
+    }
     std::atomic<int64_t> &bytesDone = reading.bytesDone;
     RunJobs(
         batches.size(),
@@ -436,17 +491,21 @@ void ReadWholeWhereInDoubt(Candidates &c, const std::vector<FileRecord> &r, Read
         reading, total);
 }
 
-// Stage 4a: each record gets the contents (and so the checksum) of its inode.
-void GiveRecordsTheirContents(const Candidates &c, std::vector<FileRecord> &r)
+// Stage 4a: each record gets the checksum of its inode's contents.
+void GiveRecordsTheirChecksums(const Candidates &c, std::vector<FileRecord> &r)
 {
     for (size_t i = 0; i < r.size(); ++i) {
         const int u = c.unitOf[i];
-        if (u >= 0 && c.units[size_t(u)].contentRead) {
-            r[i].content = c.units[size_t(u)].content;
-            r[i].contentRead = true;
+        if (u >= 0 && c.units[size_t(u)].contentRead)
             r[i].checksum = c.units[size_t(u)].content.checksum;
-        }
     }
+}
+
+// The contents read for record `i`; null when they were not read.
+const FileContent *ContentOf(const Candidates &c, int i)
+{
+    const int u = c.unitOf[size_t(i)];
+    return u >= 0 && c.units[size_t(u)].contentRead ? &c.units[size_t(u)].content : nullptr;
 }
 
 // Stage 4b: the groups of equal contents, in the order of their first member
@@ -469,20 +528,19 @@ std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecor
         // Members of each content, in sorted order.
         byContent.clear();
         for (int b = run.begin; b < run.end; ++b) {
-            const FileRecord &rec = r[size_t(b)];
-            if (rec.contentRead && rec.content.readable)
-                byContent[rec.content.digest].push_back(b);
+            const FileContent *content = ContentOf(c, b);
+            if (content && content->readable)
+                byContent[content->digest].push_back(b);
         }
         for (int a = run.begin; a < run.end - 1; ++a) {
             if (grouped[size_t(a)])
                 continue;
             grouped[size_t(a)] = 1;
             members.assign(1, a);
-            const FileRecord &first = r[size_t(a)];
-            if (first.contentRead && first.content.readable) {
-                for (int b : byContent[first.content.digest]) {
-                    const FileRecord &other = r[size_t(b)];
-                    if (b > a && !grouped[size_t(b)] && first.content.sameAs(other.content)) {
+            const FileContent *first = ContentOf(c, a);
+            if (first && first->readable) {
+                for (int b : byContent[first->digest]) {
+                    if (b > a && !grouped[size_t(b)] && first->sameAs(*ContentOf(c, b))) {
                         grouped[size_t(b)] = 1;
                         members.push_back(b);
                     }
@@ -527,7 +585,7 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
         host->showError(
             e.number, number + e.description + QLatin1Char('\r') + DisplayPath(reading.tooManyPath), number);
     }
-    GiveRecordsTheirContents(candidates, r);
+    GiveRecordsTheirChecksums(candidates, r);
     return EmitGroups(candidates, r);
 }
 

@@ -204,11 +204,137 @@ int OpenForReading(const QByteArray &path, bool noFollow)
     return OpenNoAtime(path, flags);
 }
 
-const char *ZeroBlock()
+// The 128-bit hash of a file's contents, taken over aligned 4 KiB blocks:
+// a run of blocks that hold only zeros is hashed by where it starts and how
+// long it is, every other byte as it is. Whether the zeros came from a hole
+// or were read from the disk makes no difference, so equal contents always
+// give equal hashes, and a hole costs nothing to hash. The bytes are kept
+// in one stream and the runs in another; together with the length they
+// give the contents back, so different contents differ in one of them.
+// Without any such run the hash is the plain hash of the bytes.
+class ContentHash
 {
-    static const std::vector<char> zeros(kChunk, 0);
-    return zeros.data();
-}
+  public:
+    static constexpr size_t kBlock = 4096;
+
+    ContentHash() { XXH3_128bits_reset(&bytes_); }
+
+    // Bytes at `offset`, which is where the previous call ended.
+    void add(uint64_t offset, const unsigned char *p, size_t n)
+    {
+        if (offset % kBlock != 0 || pendingLen_ > 0) {
+            const size_t k = std::min(n, kBlock - pendingLen_);
+            std::memcpy(pending_ + pendingLen_, p, k);
+            pendingLen_ += k;
+            offset += k;
+            p += k;
+            n -= k;
+            if (pendingLen_ < kBlock)
+                return;
+            pendingLen_ = 0;
+            blocks(offset / kBlock - 1, pending_, 1);
+        }
+        const size_t whole = n / kBlock;
+        blocks(offset / kBlock, p, whole);
+        std::memcpy(pending_, p + whole * kBlock, n - whole * kBlock);
+        pendingLen_ = n - whole * kBlock;
+    }
+
+    // `n` zero bytes at `offset` (a hole), without touching them.
+    void zeros(uint64_t offset, uint64_t n)
+    {
+        while (n > 0 && (offset % kBlock != 0 || pendingLen_ > 0)) {
+            const size_t k = size_t(std::min<uint64_t>(n, kBlock - pendingLen_));
+            std::memset(pending_ + pendingLen_, 0, k);
+            pendingLen_ += k;
+            offset += k;
+            n -= k;
+            if (pendingLen_ == kBlock) {
+                pendingLen_ = 0;
+                blocks(offset / kBlock - 1, pending_, 1);
+            }
+        }
+        if (n == 0)
+            return;
+        const uint64_t whole = n / kBlock;
+        if (whole > 0)
+            zeroRun(offset / kBlock, whole);
+        pendingLen_ = size_t(n - whole * kBlock);
+        std::memset(pending_, 0, pendingLen_);
+    }
+
+    // After the last bytes: the partial last block counts as bytes.
+    std::array<uint64_t, 2> digest(uint64_t length)
+    {
+        XXH3_128bits_update(&bytes_, pending_, pendingLen_);
+        pendingLen_ = 0;
+        const XXH128_hash_t b = XXH3_128bits_digest(&bytes_);
+        if (!anyRun_)
+            return {b.low64, b.high64};
+        flushRun();
+        const XXH128_hash_t r = XXH3_128bits_digest(&runs_);
+        const uint64_t all[5] = {b.low64, b.high64, r.low64, r.high64, length};
+        const XXH128_hash_t h = XXH3_128bits(all, sizeof all);
+        return {h.low64, h.high64};
+    }
+
+  private:
+    static bool Zero(const unsigned char *p)
+    {
+        uint64_t any = 0;
+        for (size_t i = 0; i < kBlock; i += 64) {
+            uint64_t w[8];
+            std::memcpy(w, p + i, 64);
+            any |= w[0] | w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7];
+            if (any)
+                return false;
+        }
+        return true;
+    }
+
+    // `count` whole blocks from block number `first` on.
+    void blocks(uint64_t first, const unsigned char *p, size_t count)
+    {
+        size_t start = 0; // of the blocks not yet hashed as bytes
+        for (size_t i = 0; i < count; ++i) {
+            if (!Zero(p + i * kBlock))
+                continue;
+            XXH3_128bits_update(&bytes_, p + start * kBlock, (i - start) * kBlock);
+            zeroRun(first + i, 1);
+            start = i + 1;
+        }
+        XXH3_128bits_update(&bytes_, p + start * kBlock, (count - start) * kBlock);
+    }
+
+    void zeroRun(uint64_t first, uint64_t count)
+    {
+        if (anyRun_ && runStart_ + runLength_ == first) {
+            runLength_ += count;
+            return;
+        }
+        if (!anyRun_) {
+            XXH3_128bits_reset(&runs_);
+            anyRun_ = true;
+        } else {
+            flushRun();
+        }
+        runStart_ = first;
+        runLength_ = count;
+    }
+
+    void flushRun()
+    {
+        const uint64_t run[2] = {runStart_, runLength_};
+        XXH3_128bits_update(&runs_, run, sizeof run);
+    }
+
+    XXH3_state_t bytes_;
+    XXH3_state_t runs_;
+    bool anyRun_ = false;
+    uint64_t runStart_ = 0, runLength_ = 0; // the run not yet in runs_
+    unsigned char pending_[kBlock];         // a block not complete yet
+    size_t pendingLen_ = 0;
+};
 
 } // namespace
 
@@ -232,8 +358,9 @@ FileContent ContentOfBytes(const char *data, size_t size)
 {
     FileContent c;
     c.checksum = ChecksumOfBytes(data, size);
-    const XXH128_hash_t h = XXH3_128bits(data, size);
-    c.digest = {h.low64, h.high64};
+    ContentHash h;
+    h.add(0, reinterpret_cast<const unsigned char *>(data), size);
+    c.digest = h.digest(size);
     c.readable = true;
     return c;
 }
@@ -249,20 +376,15 @@ class ContentPass
     ContentPass(int fd, int64_t size, const ReadControl &control)
         : fd_(fd), size_(size), control_(control), sum_(uint64_t(size) & 0xFFFFFFFFull)
     {
-        XXH3_128bits_reset(&state_);
     }
 
     bool cancelled() const { return control_.cancel && control_.cancel->load(std::memory_order_relaxed); }
 
-    // A hole reads as zeros: it adds nothing to the sum, but the hash must
-    // see the same bytes a dense copy would give.
+    // A hole reads as zeros: it adds nothing to the sum, and the hash takes
+    // it as a dense copy's zeros without going through them.
     void hole(int64_t from, int64_t to)
     {
-        for (int64_t z = from; z < to;) {
-            const size_t n = size_t(std::min<int64_t>(int64_t(kChunk), to - z));
-            XXH3_128bits_update(&state_, ZeroBlock(), n);
-            z += int64_t(n);
-        }
+        hash_.zeros(uint64_t(from), uint64_t(to - from));
         if (from < int64_t(kHead)) {
             const size_t n = size_t(std::min<int64_t>(to, int64_t(kHead)) - from);
             std::memset(head_ + from, 0, n);
@@ -283,7 +405,7 @@ class ContentPass
             if (n <= 0)
                 return false;
             sum_.add(uint64_t(off), buffer.data(), size_t(n));
-            XXH3_128bits_update(&state_, buffer.data(), size_t(n));
+            hash_.add(uint64_t(off), buffer.data(), size_t(n));
             if (off < int64_t(kHead)) {
                 const size_t k = size_t(std::min<int64_t>(n, int64_t(kHead) - off));
                 std::memcpy(head_ + off, buffer.data(), k);
@@ -322,8 +444,7 @@ class ContentPass
         c.checksum = FinishChecksum(sum_.value(), uint64_t(size_), fetch);
         if (fetchFailed)
             return FileContent{};
-        const XXH128_hash_t h = XXH3_128bits_digest(&state_);
-        c.digest = {h.low64, h.high64};
+        c.digest = hash_.digest(uint64_t(size_));
         c.readable = true;
         return c;
     }
@@ -332,7 +453,7 @@ class ContentPass
     const int fd_;
     const int64_t size_;
     const ReadControl &control_;
-    XXH3_state_t state_;
+    ContentHash hash_;
     WordSum sum_;
     unsigned char head_[kHead];
     size_t headLen_ = 0;

@@ -18,20 +18,22 @@
 namespace vs
 {
 
-// One collected file. The checksum is filled in only for files that can be
-// in a group (see DuplicateGroups.h); the rest are never read.
+// One collected file: 56 bytes besides its path's text, since a scan may
+// collect millions. The checksum is filled in only for files that can be in
+// a group (see DuplicateGroups.h); the rest are never read. Their contents
+// live with the grouping, per inode, only while it runs.
 struct FileRecord {
     QByteArray path; // folder path (ending in "/") followed by the name
     ByteCount size;
-    int32_t checksum = 0;
     uint64_t dev = 0, ino = 0;
+    int32_t checksum = 0;
     int32_t folder = -1; // serial number of its folder in the walk (-1: unknown)
-    FileContent content; // valid once `contentRead`
-    bool contentRead = false;
 };
 
 // The collection the tree scan fills: entries 1..fileCount live in
-// records[0..fileCount-1]. Room is made 10,000 entries at a time.
+// records[0..fileCount-1]. Room is made 10,000 entries at a time (counted
+// so; the storage under it grows by an eighth at a time, which keeps the
+// moment of growing from doubling the collection's memory).
 class FileCollection
 {
   public:
@@ -43,7 +45,8 @@ class FileCollection
     int32_t fileCapacity() const { return capacity_; }
     // Appends one entry, growing the room by 10,000 when it is full.
     void append(FileRecord r);
-    // Shrinks the room to the entries in use.
+    // Shrinks the room to the entries in use (the storage only when more
+    // than an eighth of it is spare: moving it costs a second copy).
     void trim();
 
     std::vector<FileRecord> records;
