@@ -160,9 +160,9 @@ MountFence MountFence::Below(const QByteArray &root, dev_t rootDev, const QByteA
     std::vector<TimedJob<Identity>> jobs;
     std::vector<const std::vector<QByteArray> *> names;
     for (const auto &[parent, inside] : namesByParent) {
-        jobs.push_back({"fence " + parent, [parent]() {
+        jobs.push_back({"fence " + parent, [folder = parent]() {
                             struct stat st;
-                            if (::stat(parent.constData(), &st) != 0)
+                            if (::stat(folder.constData(), &st) != 0)
                                 throw std::runtime_error("no identity");
                             return Identity{st.st_dev, st.st_ino};
                         }});
