@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dupes/engine/DupeHost.h"
+#include "support/ChildProcess.h"
 
 #include <QByteArray>
 #include <dirent.h>
@@ -68,47 +69,13 @@ inline std::vector<QByteArray> ListingOrder(const QByteArray &folder)
     return names;
 }
 
-// Runs `fn` in a forked child (under an unprivileged user when asked and the
-// tests run as root, so that permissions bite); returns what it wrote.
-inline std::string RunInChild(const std::function<std::string()> &fn, bool unprivileged = false)
-{
-    int p[2];
-    if (pipe(p) != 0)
-        return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(p[0]);
-        if (unprivileged && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(3);
-        const std::string s = fn();
-        size_t done = 0;
-        while (done < s.size()) {
-            const ssize_t n = write(p[1], s.data() + done, s.size() - done);
-            if (n <= 0)
-                break;
-            done += size_t(n);
-        }
-        _exit(0);
-    }
-    close(p[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(p[0], buf, sizeof buf)) > 0)
-        out.append(buf, size_t(n));
-    close(p[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return out;
-}
-
 // Runs `fn` under an unprivileged user when the tests run as root, so that
 // permissions bite; returns what it wrote.
 inline std::string RunUnprivileged(const std::function<std::string()> &fn)
 {
     if (geteuid() != 0)
         return fn();
-    return RunInChild(fn, true);
+    return RunInChild(fn, BecomeUnprivileged);
 }
 
 } // namespace vs::test

@@ -2,8 +2,10 @@
 // space on disk (st_blocks x 512) that the test adds up itself with lstat.
 #include "fs/FolderSizer.h"
 #include "fs/LinuxFileSystem.h"
+#include "support/ChildProcess.h"
 #include "support/TempTree.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -79,32 +81,19 @@ uint64_t MeasureAsUser(const QByteArray &folder, SizeMeasure measure)
 {
     if (::geteuid() != 0)
         return Measure(folder, measure, 1);
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return UINT64_MAX;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        uint64_t total = UINT64_MAX;
-        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+    const std::string out = vs::test::RunInChild(
+        [&]() -> std::string {
             const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd >= 0) {
-                FolderSizer sizer(1);
-                sizer.setMeasure(measure);
-                total = sizer.measure(fd);
-            }
-        }
-        const ssize_t unused = ::write(fds[1], &total, sizeof total);
-        (void)unused;
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    uint64_t total = UINT64_MAX;
-    if (::read(fds[0], &total, sizeof total) != ssize_t(sizeof total))
-        total = UINT64_MAX;
-    ::close(fds[0]);
-    ::waitpid(pid, nullptr, 0);
-    return total;
+            if (fd < 0)
+                return "open failed";
+            FolderSizer sizer(1);
+            sizer.setMeasure(measure);
+            return std::to_string(sizer.measure(fd));
+        },
+        vs::test::BecomeUnprivileged);
+    char *end = nullptr;
+    const uint64_t total = std::strtoull(out.c_str(), &end, 10);
+    return !out.empty() && end && *end == 0 ? total : UINT64_MAX;
 }
 
 uint64_t Blocks(const QByteArray &path)

@@ -1,6 +1,7 @@
 // The Linux file-system service on real temporary trees.
 #include "fs/LinuxFileSystem.h"
 #include "fs/Paths.h"
+#include "support/ChildProcess.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"
 #include "util/Errors.h"
@@ -54,36 +55,10 @@ int64_t Size(vs::FileSystem &fs, const QByteArray &folder)
     return fs.folderSize(folder).bytes();
 }
 
-// Runs `body` in a child process and returns what it wrote (up to 4 KiB).
-// The child never returns into the test framework.
+// Runs `body` in a child process and returns what it wrote.
 std::string InChild(const std::function<std::string()> &body)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        std::string out;
-        try {
-            out = body();
-        } catch (...) {
-            out = "exception";
-        }
-        ssize_t unused = ::write(fds[1], out.data(), out.size());
-        (void)unused;
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
-        out.append(buf, size_t(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return out;
+    return vs::test::RunInChild(body);
 }
 
 // Measures on a plain thread, so a forked child never runs the window's

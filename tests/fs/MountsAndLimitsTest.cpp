@@ -3,6 +3,7 @@
 // numbers when the folder itself cannot be had.
 #include "fs/FolderSizer.h"
 #include "fs/LinuxFileSystem.h"
+#include "support/ChildProcess.h"
 #include "support/HostileTree.h"
 #include "support/StuckMount.h"
 #include "util/Errors.h"
@@ -75,43 +76,28 @@ std::string WithinLimit(std::function<std::string()> call, std::chrono::seconds 
 // above the lowest free descriptor, `above` more allowed.
 std::string InLimitedChild(rlim_t limit, const std::function<std::string()> &body, int above = 0)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
+    const auto lower = [&]() -> std::string {
         if (limit == 0) {
             const int lowest = ::dup(0);
             ::close(lowest);
             limit = rlim_t(lowest + above);
         }
         const rlimit r{limit, limit};
-        std::string out = "setrlimit failed";
-        if (::setrlimit(RLIMIT_NOFILE, &r) == 0) {
-            std::thread t([&] {
-                try {
-                    out = body();
-                } catch (...) {
-                    out = "exception";
-                }
-            });
-            t.join();
-        }
-        ssize_t unused = ::write(fds[1], out.data(), out.size());
-        (void)unused;
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
-        out.append(buf, size_t(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return out;
+        return ::setrlimit(RLIMIT_NOFILE, &r) == 0 ? std::string() : "setrlimit failed";
+    };
+    const auto onPlainThread = [&] {
+        std::string out;
+        std::thread t([&] {
+            try {
+                out = body();
+            } catch (...) {
+                out = "exception";
+            }
+        });
+        t.join();
+        return out;
+    };
+    return vs::test::RunInChild(onPlainThread, lower);
 }
 
 } // namespace
