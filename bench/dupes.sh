@@ -5,6 +5,8 @@
 # median of each and the ratios.
 #
 #   bench/dupes.sh [FILES] [ROUNDS]
+#   COLD=1 bench/dupes.sh [FILES] [ROUNDS]   (as root: caches dropped before every run)
+#   PEERS="jdupes" bench/dupes.sh ...        (only these peers)
 #
 # FILES (default 200000) sizes the tree (about 23 KB a file); ROUNDS (default
 # 5) runs of each tool. Environment: BENCH=path of volumescope-bench (default
@@ -50,7 +52,13 @@ if [ ! -f "$tree/.complete" ]; then
   "$here/make-dupes-tree" "$tree" "$files" >&2
   touch "$tree/.complete"   # hidden: no tool under its defaults lists it (and it is empty)
 fi
-echo "tree: $tree ($(du -sh "$tree" | cut -f1), $files files)" >&2
+echo "tree: $tree ($(du -sh "$tree" | cut -f1), $files files), $([ "${COLD:-0}" = 1 ] && echo cold || echo warm) cache" >&2
+
+cold=${COLD:-0}
+if [ "$cold" = 1 ] && [ ! -w /proc/sys/vm/drop_caches ]; then
+  echo "COLD=1 drops the caches before every run: that needs root" >&2; exit 1
+fi
+settle() { if [ "$cold" = 1 ]; then sync; echo 3 > /proc/sys/vm/drop_caches; fi; }
 
 run() { # tool output-file
   case $1 in
@@ -82,13 +90,14 @@ for g in sorted("\t".join(sorted(g)) for g in groups):
 PY
 }
 
-tools=(volumescope fdupes jdupes rmlint)
-echo "warming the cache..." >&2
+read -r -a tools <<< "volumescope ${PEERS:-fdupes jdupes rmlint}"
+nt=${#tools[@]}
+echo "first runs (and the groups of each tool)..." >&2
 for t in "${tools[@]}"; do run "$t" "$work/$t.out"; done
 
 status=0
 normalise volumescope "$work/volumescope.out" > "$work/volumescope.groups"
-for t in fdupes jdupes rmlint; do
+for t in "${tools[@]:1}"; do
   normalise "$t" "$work/$t.out" > "$work/$t.groups"
   if cmp -s "$work/volumescope.groups" "$work/$t.groups"; then
     echo "groups agree with $t: $(wc -l < "$work/$t.groups") groups" >&2
@@ -101,8 +110,9 @@ done
 
 for r in $(seq 1 "$rounds"); do
   # Rotate the order each round so no tool always follows the same one.
-  for i in 0 1 2 3; do
-    t=${tools[$(( (i + r) % 4 ))]}
+  for ((i = 0; i < nt; i++)); do
+    t=${tools[$(( (i + r) % nt ))]}
+    settle
     s=$(date +%s.%N)
     run "$t" "$work/run.out"
     e=$(date +%s.%N)
