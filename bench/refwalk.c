@@ -155,6 +155,7 @@ static int use_uring;
  * RING_SIZE, one submission each. */
 static __thread struct io_uring ring;
 static __thread struct statx *answers;
+static __thread int isdir[RING_SIZE];
 
 static void uring_start(void)
 {
@@ -183,9 +184,7 @@ static void stat_batch(int fd, struct dirent64_raw **batch, int k, uint64_t *tot
     }
     if (io_uring_submit_and_wait(&ring, (unsigned)k) < 0)
         die("io_uring_submit_and_wait");
-    int *isdir = calloc((size_t)k, sizeof *isdir);
-    if (!isdir)
-        die("calloc");
+    memset(isdir, 0, (size_t)k * sizeof *isdir);
     for (int done = 0; done < k; done++) {
         struct io_uring_cqe *cqe;
         if (io_uring_wait_cqe(&ring, &cqe) != 0)
@@ -211,7 +210,6 @@ static void stat_batch(int fd, struct dirent64_raw **batch, int k, uint64_t *tot
     for (int j = 0; j < k; j++)
         if (isdir[j])
             push_child(fd, batch[j]->d_name);
-    free(isdir);
 }
 #endif
 
