@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libblkid-dev libxxhash-dev
+  libblkid-dev libxxhash-dev liburing-dev
   libgtest-dev libgmock-dev
   fp-utils
   xvfb xauth imagemagick openbox xdotool

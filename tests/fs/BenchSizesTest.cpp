@@ -19,10 +19,10 @@ struct BenchRun {
     QByteArray err;
 };
 
-BenchRun Bench(const QStringList &args)
+BenchRun RunProgram(const QString &program, const QStringList &args)
 {
     QProcess p;
-    p.start(QStringLiteral(VOLUMESCOPE_BENCH), args);
+    p.start(program, args);
     BenchRun r;
     if (!p.waitForFinished(60000))
         return r;
@@ -30,6 +30,11 @@ BenchRun Bench(const QStringList &args)
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+BenchRun Bench(const QStringList &args)
+{
+    return RunProgram(QStringLiteral(VOLUMESCOPE_BENCH), args);
 }
 
 // What the window would list: each subfolder in listing order with its total.
@@ -86,5 +91,50 @@ TEST(BenchSizes, WrongArgumentsShowTheUsage)
         EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
         EXPECT_EQ(r.err, usage);
         EXPECT_EQ(r.out, QByteArray());
+    }
+}
+
+// sizes.sh holds the program's totals against refwalk's, and refwalk -u
+// (statx through io_uring, 256 to a submission) against the plain calls.
+TEST(BenchSizes, ReferenceWalkerAgreesWithAndWithoutIoUring)
+{
+    TempTree t;
+    int64_t many = 0;
+    for (int i = 1; i <= 300; ++i) { // two submissions: 256, then 44
+        t.file("a/f" + QByteArray::number(i), i);
+        many += i;
+    }
+    t.file("a/sub/deep/five", 5);
+    t.hardlink("a/f1", "a/twin"); // the same inode twice: once
+    t.symlink("f300", "a/link");  // not followed, not counted
+    t.file("b/seven", 7);
+    t.hardlink("a/f2", "b/other-twin"); // counted again in another subfolder
+    t.mkdir("c");
+    const QString dir = QString::fromUtf8(t.root());
+
+    const BenchRun bench = Bench({QStringLiteral("sizes"), dir});
+    ASSERT_EQ(bench.exitCode, 0);
+    EXPECT_TRUE(bench.out.contains(QByteArray::number(many + 5) + '\t' + t.path("a") + '\n'));
+    EXPECT_TRUE(bench.out.contains("9\t" + t.path("b") + '\n'));
+    EXPECT_TRUE(bench.out.contains("0\t" + t.path("c") + '\n'));
+    EXPECT_EQ(bench.out.count('\n'), 3);
+
+    for (const QStringList &threads : {QStringList{QStringLiteral("-t"), QStringLiteral("1")},
+                                       QStringList{QStringLiteral("-t"), QStringLiteral("2")}}) {
+        const BenchRun plain = RunProgram(QStringLiteral(REFWALK), threads + QStringList{dir});
+        EXPECT_EQ(plain.exitCode, 0);
+        EXPECT_EQ(plain.err, QByteArray());
+        EXPECT_EQ(plain.out.toStdString(), bench.out.toStdString()) << threads.join(u' ').toStdString();
+
+        const BenchRun ring =
+            RunProgram(QStringLiteral(REFWALK), threads + QStringList{QStringLiteral("-u"), dir});
+        if (ring.exitCode == 2 && ring.err == "refwalk: built without liburing, -u is not available\n")
+            GTEST_SKIP() << "refwalk was built without liburing";
+        if (ring.exitCode == 1 && ring.err.startsWith("refwalk: io_uring_queue_init: "))
+            GTEST_SKIP() << "io_uring is off here: " << ring.err.constData();
+        EXPECT_EQ(ring.exitCode, 0);
+        EXPECT_EQ(ring.err, QByteArray());
+        EXPECT_EQ(ring.out.toStdString(), bench.out.toStdString())
+            << threads.join(u' ').toStdString() << " -u";
     }
 }
