@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <condition_variable>
 #include <cstring>
@@ -572,8 +573,9 @@ bool PassesGoOn(const FolderListing &l, const Pattern &pattern, std::vector<QByt
 }
 
 // The listings of the collecting walk on their way from the lister's thread
-// to the caller's, in the walk's order, at most kEntriesAhead/kFoldersAhead
-// of them at a time.
+// to the caller's, in the walk's order: at most kEntriesAhead entries and
+// kFoldersAhead folders wait here, and as many again may be in the caller's
+// hands.
 class ListingQueue
 {
   public:
@@ -581,15 +583,22 @@ class ListingQueue
     bool put(std::unique_ptr<FolderListing> l)
     {
         std::unique_lock lock(mutex_);
-        roomMade_.wait(lock, [&] {
+        auto room = [&] {
             return cancelled_ || items_.empty() ||
                    (entries_ + l->entries.size() <= kEntriesAhead && items_.size() < kFoldersAhead);
-        });
+        };
+        if (!room()) {
+            listerWaiting_ = true;
+            given_.notify_one();
+            roomMade_.wait(lock, room);
+            listerWaiting_ = false;
+        }
         if (cancelled_)
             return false;
         entries_ += l->entries.size();
         items_.push_back(std::move(l));
-        given_.notify_one();
+        if ((takerWaiting_ && items_.size() == 1) || enough())
+            given_.notify_one();
         return true;
     }
     void finish()
@@ -598,18 +607,25 @@ class ListingQueue
         finished_ = true;
         given_.notify_one();
     }
-    // The caller: the next listing, null at the end.
-    std::unique_ptr<FolderListing> take()
+    // The caller: the listings ready now, in order (appended to `out`);
+    // false at the end. Waking the caller costs more than a small folder's
+    // passes, so it waits a little for a few of them to gather.
+    bool take(std::deque<std::unique_ptr<FolderListing>> &out)
     {
         std::unique_lock lock(mutex_);
+        takerWaiting_ = true;
         given_.wait(lock, [&] { return finished_ || !items_.empty(); });
+        takerWaiting_ = false;
+        given_.wait_for(lock, std::chrono::milliseconds(2),
+                        [&] { return finished_ || listerWaiting_ || enough(); });
         if (items_.empty())
-            return nullptr;
-        std::unique_ptr<FolderListing> l = std::move(items_.front());
-        items_.pop_front();
-        entries_ -= l->entries.size();
+            return false;
+        for (std::unique_ptr<FolderListing> &l : items_)
+            out.push_back(std::move(l));
+        items_.clear();
+        entries_ = 0;
         roomMade_.notify_one();
-        return l;
+        return true;
     }
     void cancel()
     {
@@ -623,12 +639,16 @@ class ListingQueue
     std::atomic<int32_t> prune{-1};
 
   private:
+    bool enough() const { return entries_ >= kEntriesAhead / 16 || items_.size() >= 64; }
+
     std::mutex mutex_;
     std::condition_variable given_, roomMade_;
     std::deque<std::unique_ptr<FolderListing>> items_;
     size_t entries_ = 0;
     bool finished_ = false;
     bool cancelled_ = false;
+    bool takerWaiting_ = false;
+    bool listerWaiting_ = false;
 };
 
 // A walk on the caller's thread alone: each folder is listed just before its
@@ -697,7 +717,10 @@ void CollectAhead(FolderPasses &passes, const Pattern &pattern, const QByteArray
 
     std::vector<uint32_t> subfolders;
     int32_t skipBelow = -1; // listings deeper than this belong to a folder the passes left
-    while (std::unique_ptr<FolderListing> l = queue.take()) {
+    std::deque<std::unique_ptr<FolderListing>> ready;
+    while (!ready.empty() || queue.take(ready)) {
+        const std::unique_ptr<FolderListing> l = std::move(ready.front());
+        ready.pop_front();
         if (skipBelow >= 0 && l->depth > skipBelow)
             continue;
         skipBelow = -1;
