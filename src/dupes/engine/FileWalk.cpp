@@ -415,6 +415,9 @@ class FolderPasses
         return goOn && !subfolders.empty();
     }
 
+    // The collecting walk's file pass has met the stop.
+    bool stopped() const { return stopped_; }
+
   private:
     // path_ becomes the folder's path, ending in "/".
     void enter(const FolderListing &l)
@@ -469,8 +472,10 @@ class FolderPasses
             const char *name = l.nameOf(e);
             if (!pattern_.matches(name))
                 continue;
-            if (mode_ == WalkMode::Collect && !host_.scanRunning())
+            if (mode_ == WalkMode::Collect && !host_.scanRunning()) {
+                stopped_ = true;
                 return false;
+            }
             host_.yield();
             if (IsDotName(name))
                 continue;
@@ -544,13 +549,17 @@ class FolderPasses
     std::vector<qsizetype> pathLengths_;
     const FolderListing *listing_ = nullptr; // the folder at hand
     qsizetype lastFile_ = -1;                // its entry the file pass reached last
+    bool stopped_ = false;
 };
 
 // What the lister foresees of the passes over `l`: whether they go into its
-// subfolders, given that the stop flag stays off. The passes end a folder
-// early only at too many subfolders, at a file whose attributes cannot be
-// queried for a reason worth a box, or at the stop.
-bool PassesGoOn(const FolderListing &l, const Pattern &pattern, std::vector<QByteArray> &subfolders)
+// subfolders. The passes end a folder early only at too many subfolders, at
+// a file whose attributes cannot be queried for a reason worth a box, or at
+// the stop, which is checked at each entry that fits the pattern; once the
+// passes have met it (`stopSeen`), only folders without such an entry are
+// gone into, and the lister stops reading ahead into the others.
+bool PassesGoOn(const FolderListing &l, const Pattern &pattern, bool stopSeen,
+                std::vector<QByteArray> &subfolders)
 {
     if (!l.opened || l.outOfMemory)
         return false;
@@ -562,14 +571,20 @@ bool PassesGoOn(const FolderListing &l, const Pattern &pattern, std::vector<QByt
             return false;
         subfolders.emplace_back(name, qsizetype(e.nameLength));
     }
+    if (subfolders.empty())
+        return false;
     for (const Listed &e : l.entries) {
         const char *name = l.nameOf(e);
-        if (e.error <= 0 || e.type == DT_DIR || !MayBeFile(e) || IsDotName(name) || !pattern.matches(name))
+        if (!pattern.matches(name))
             continue;
-        if (!Ignored(ErrorFromErrno(e.error, true).number))
+        if (stopSeen)
+            return false;
+        if (e.error <= 0 || e.type == DT_DIR || !MayBeFile(e) || IsDotName(name))
+            continue;
+        if (!Ignored(ErrnoToNumber(e.error, true)))
             return false;
     }
-    return !subfolders.empty();
+    return true;
 }
 
 // The listings of the collecting walk on their way from the lister's thread
@@ -637,6 +652,7 @@ class ListingQueue
 
     std::atomic<bool> cancelFlag{false};
     std::atomic<int32_t> prune{-1};
+    std::atomic<bool> stopSeen{false};
 
   private:
     bool enough() const { return entries_ >= kEntriesAhead / 16 || items_.size() >= 64; }
@@ -688,7 +704,8 @@ void CollectAhead(FolderPasses &passes, const Pattern &pattern, const QByteArray
                 lister.run(
                     [&](std::unique_ptr<FolderListing> &l) {
                         std::vector<QByteArray> subfolders;
-                        l->descended = PassesGoOn(*l, pattern, subfolders);
+                        l->descended = PassesGoOn(*l, pattern, queue.stopSeen.load(std::memory_order_relaxed),
+                                                  subfolders);
                         if (!l->descended)
                             subfolders.clear();
                         if (!queue.put(std::move(l)))
@@ -725,6 +742,10 @@ void CollectAhead(FolderPasses &passes, const Pattern &pattern, const QByteArray
             continue;
         skipBelow = -1;
         const bool goOn = passes.visit(*l, -1, subfolders);
+        if (passes.stopped())
+            queue.stopSeen.store(true, std::memory_order_relaxed);
+        // (The reverse, passes going on where the lister did not, would need
+        // the stop flag to come back on within one walk, which it never does.)
         if (l->descended && !goOn) {
             skipBelow = l->depth;
             queue.prune.store(l->serial, std::memory_order_release);
