@@ -5,6 +5,7 @@
 // boxes must come in walk order, and no helper may outlive the walk.
 #include "EngineTestHost.h"
 #include "dupes/engine/FileWalk.h"
+#include "support/StuckMount.h"
 #include "support/TempTree.h"
 
 #include <QDir>
@@ -14,9 +15,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace vs;
@@ -269,4 +272,44 @@ TEST(EngineWalk, UnreadableFoldersShowTheirBoxesInWalkOrderAndAreNotGoneInto)
     EXPECT_EQ(files.find("/n2/"), std::string::npos) << out;
     EXPECT_NE(files.find("F " + root + "/ok/g\n"), std::string::npos) << out;
     EXPECT_NE(files.find("F " + root + "/z/last\n"), std::string::npos) << out;
+}
+
+TEST(MountThatHangs, TheCollectingWalkGoesPastAStuckMountWithoutTouchingIt)
+{
+    TempTree t;
+    t.file("top/a/one", 100);
+    t.file("top/x/y/two", 7);
+    t.file("top/x/three", 20);
+    vs::test::StuckMount mount(t.path("top/x/stuck"));
+    if (!mount.available())
+        GTEST_SKIP() << mount.why().toStdString();
+    // The walk runs on a thread of its own here only so that a hang fails
+    // the test instead of stopping it.
+    std::packaged_task<std::vector<QByteArray>()> task([&] {
+        RecordingHost host;
+        FileCollection files;
+        files.reset();
+        QByteArray path = t.path("top");
+        int32_t entries = 0, folders = 0;
+        FindFilesAPI_all(host, files, path, "*.*", entries, folders);
+        std::vector<QByteArray> out;
+        for (const FileRecord &r : files.records)
+            out.push_back(r.path);
+        out.push_back("entries " + QByteArray::number(entries) + " folders " + QByteArray::number(folders));
+        return out;
+    });
+    std::future<std::vector<QByteArray>> result = task.get_future();
+    std::thread walker(std::move(task));
+    const bool answered = result.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    mount.resume();
+    walker.join();
+    ASSERT_TRUE(answered);
+    std::vector<QByteArray> expected{t.path("top/x/three"), t.path("top/x/y/two")};
+    const std::vector<QByteArray> top = vs::test::ListingOrder(t.path("top"));
+    if (top.front() == "a")
+        expected.insert(expected.begin(), t.path("top/a/one"));
+    else
+        expected.push_back(t.path("top/a/one"));
+    expected.push_back("entries 7 folders 3"); // the mount point is an entry, never a folder
+    EXPECT_EQ(result.get(), expected);
 }
