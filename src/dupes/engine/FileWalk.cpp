@@ -93,7 +93,7 @@ constexpr size_t kAheadFrom = 32;     // fewer files are queried one by one
 // How far the collecting walk's lister may run ahead of the file passes:
 // listings of at most this many entries and folders wait to be taken (one
 // folder more, however large, so that any folder gets through).
-constexpr size_t kEntriesAhead = 1 << 16;
+constexpr size_t kEntriesAhead = 1 << 14;
 constexpr size_t kFoldersAhead = 4096;
 
 enum class WalkMode {
