@@ -6,7 +6,10 @@
 // files, then the subfolders are walked in the order the directory delivered
 // them. Entries are judged by their own attributes (lstat): symbolic links
 // are never followed, and only regular files are collected or matched.
-// The host is yielded to once per entry of each pass.
+// The host is yielded to once per entry of each pass, always on the caller's
+// thread. The collecting walk reads folders and queries attributes on a
+// helper thread a bounded distance ahead of the passes; the helper is joined
+// before the walk returns.
 #pragma once
 
 #include "dupes/engine/DupeHost.h"
