@@ -1,6 +1,7 @@
 #include "DupeActions.h"
 
 #include "dupes/engine/FileChecksum.h"
+#include "fs/WorkerPool.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <optional>
 #include <set>
@@ -148,6 +150,13 @@ QByteArray ParentOf(const QByteArray &path)
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
+// Helpers that look at listed files (one per core); lives as long as the process.
+WorkerPool &LookingPool()
+{
+    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore());
+    return *pool;
+}
+
 } // namespace
 
 ListedFile IdentifyRow(const DupeRow &row, int group)
@@ -168,7 +177,7 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
 }
 
 std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneGroup,
-                                     const FileCollection *walked)
+                                     const FileCollection *walked, const std::function<void()> &whileWaiting)
 {
     // The walk's record of each listed path (the first one of that path):
     // the rows are looked up, not the whole collection, which is far longer.
@@ -177,26 +186,60 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
     for (size_t i = 0; i < rows.size(); ++i)
         if (!firstRow.contains(rows[i].path))
             firstRow.insert(rows[i].path, i);
-    std::vector<const FileRecord *> record(rows.size(), nullptr);
-    if (walked)
-        for (const FileRecord &r : walked->records) {
-            const auto it = firstRow.constFind(r.path);
-            if (it != firstRow.cend() && !record[*it])
-                record[*it] = &r;
-        }
-    std::vector<ListedFile> out;
-    out.reserve(rows.size());
+    // Groups alternate their colours, so a group ends where the colour changes.
+    std::vector<int> groups(rows.size());
     int group = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
-        // Groups alternate their colours, so a group ends where the colour changes.
         if (i == 0 || (!oneGroup && rows[i].colour != rows[i - 1].colour))
             ++group;
-        ListedFile f = IdentifyRow(rows[i], group);
-        const FileRecord *seen = record[firstRow.value(rows[i].path)];
-        if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
-            f.identified = false; // replaced since the walk read it
-        out.push_back(std::move(f));
+        groups[i] = group;
     }
+
+    // Slices of the collection and of the rows go to helper threads; the
+    // calling thread meanwhile does what `whileWaiting` says (the window
+    // repaints). The first record of a path wins, as in one pass in order.
+    constexpr size_t kSlice = 512;
+    const auto slices = [](size_t n) { return (n + kSlice - 1) / kSlice; };
+    const auto runSliced = [&](size_t count, const std::function<void(size_t)> &job) {
+        if (count == 0)
+            return;
+        if (whileWaiting)
+            LookingPool().runWhileWaiting(count, job, std::chrono::milliseconds(20), [&whileWaiting] {
+                whileWaiting();
+                return true;
+            });
+        else
+            LookingPool().run(count, job);
+    };
+    const size_t none = walked ? walked->records.size() : 0;
+    std::vector<std::atomic<size_t>> record(rows.size());
+    for (std::atomic<size_t> &r : record)
+        r.store(none, std::memory_order_relaxed);
+    if (walked) {
+        const std::vector<FileRecord> &records = walked->records;
+        runSliced(slices(records.size()), [&](size_t s) {
+            for (size_t k = s * kSlice; k < std::min(records.size(), (s + 1) * kSlice); ++k) {
+                const auto it = firstRow.constFind(records[k].path);
+                if (it == firstRow.cend())
+                    continue;
+                std::atomic<size_t> &slot = record[*it];
+                size_t seen = slot.load(std::memory_order_relaxed);
+                while (k < seen && !slot.compare_exchange_weak(seen, k, std::memory_order_relaxed))
+                    ;
+            }
+        });
+    }
+    std::vector<ListedFile> out(rows.size());
+    runSliced(slices(rows.size()), [&](size_t s) {
+        for (size_t i = s * kSlice; i < std::min(rows.size(), (s + 1) * kSlice); ++i) {
+            ListedFile f = IdentifyRow(rows[i], groups[i]);
+            const size_t k = record[firstRow.value(rows[i].path)].load(std::memory_order_relaxed);
+            const FileRecord *seen = k < none ? &walked->records[k] : nullptr;
+            if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
+                f.identified = false; // replaced since the walk read it
+            out[i] = std::move(f);
+        }
+    });
     return out;
 }
 

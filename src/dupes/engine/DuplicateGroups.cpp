@@ -190,6 +190,9 @@ struct Reading {
     std::atomic<bool> cancel{false};
     std::atomic<int64_t> bytesDone{0};
     DeepFolders deepFolders;
+    // When the host last heard of the progress: it hears of it again once
+    // the interval has passed, however the stages fall.
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
     bool probed = false;   // the first jobs have shown where the files come from
     bool fromDisk = false; // and it was the disk
     std::mutex tooManyMutex;
@@ -243,9 +246,15 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
 {
     if (count == 0 || reading.cancel.load())
         return;
+    const ReadingSetup *setup = reading.setup;
+    const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(20);
     std::function<bool()> progress;
     if (reading.host) {
-        progress = [&reading, bytesTotal] {
+        progress = [&reading, bytesTotal, interval] {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - reading.lastProgress < interval)
+                return true;
+            reading.lastProgress = now;
             if (reading.host->contentProgress(reading.bytesDone.load(), bytesTotal))
                 return true;
             reading.cancel.store(true);
@@ -254,8 +263,9 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
             return false;
         };
     }
-    const ReadingSetup *setup = reading.setup;
-    const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(40);
+    // The caller looks more often than the host hears, so that a stage that
+    // began late in an interval does not stretch it.
+    const std::chrono::milliseconds look = std::min(interval, std::chrono::milliseconds(10));
     size_t first = 0;
     if (!reading.probed) {
         reading.probed = true;
@@ -266,7 +276,7 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
             sleeps = Sleeps() - before;
         };
         (setup && setup->pool ? *setup->pool : ReadingPool(false))
-            .runWhileWaiting(1, probe, interval, progress);
+            .runWhileWaiting(1, probe, look, progress);
         first = 1;
         reading.fromDisk = sleeps >= kDiskSleeps;
         if (count == 1 || reading.cancel.load())
@@ -274,7 +284,7 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
     }
     const std::function<void(size_t)> rest = [&job, first](size_t k) { job(first + k); };
     WorkerPool &pool = setup && setup->pool ? *setup->pool : ReadingPool(reading.fromDisk);
-    pool.runWhileWaiting(count - first, first == 0 ? job : rest, interval, progress);
+    pool.runWhileWaiting(count - first, first == 0 ? job : rest, look, progress);
 }
 
 // Jobs of one folder go together, so that each folder is looked up once and
