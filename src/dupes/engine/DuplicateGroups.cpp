@@ -275,8 +275,7 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
             job(0);
             sleeps = Sleeps() - before;
         };
-        (setup && setup->pool ? *setup->pool : ReadingPool(false))
-            .runWhileWaiting(1, probe, look, progress);
+        (setup && setup->pool ? *setup->pool : ReadingPool(false)).runWhileWaiting(1, probe, look, progress);
         first = 1;
         reading.fromDisk = sleeps >= kDiskSleeps;
         if (count == 1 || reading.cancel.load())
