@@ -23,6 +23,7 @@
 #include "widgets/DirListBox.h"
 #include "widgets/WindowServices.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -115,6 +116,8 @@ int main(int argc, char **argv)
     const QByteArray command = argv[1];
     const QByteArray folder = QFile::encodeName(QDir(QFile::decodeName(argv[2])).absolutePath());
     const vs::WindowServices services = vs::DefaultWindowServices();
+    if (QAccessible::isActive())
+        std::fputs("accessibility bridge active\n", stderr);
 
     PaintWatch watch;
     app.installEventFilter(&watch);

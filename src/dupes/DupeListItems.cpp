@@ -58,6 +58,10 @@ void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items, const std::vecto
     const std::vector<std::vector<int>> partners = HardLinkPartners(files);
     for (size_t i = 0; i < items.size(); ++i) {
         QTreeWidgetItem *item = items[i];
+        // Most rows are no links and never were: nothing to look at.
+        if (partners[i].empty() && !item->data(1, Qt::FontRole).isValid() &&
+            !item->data(0, kOwnTipRole).isValid() && !item->data(0, Qt::ToolTipRole).isValid())
+            continue;
         QString tip = item->data(0, kOwnTipRole).toString();
         if (!partners[i].empty()) {
             QStringList others;

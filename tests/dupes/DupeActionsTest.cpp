@@ -211,6 +211,20 @@ TEST_F(DupeActionsTest, SelectionRulesKeepTheFirstTheOldestTheNewestOrTheFolder)
     EXPECT_EQ(SelectExtraCopies(more, KeepRule::InFolder, tree.path("b")).groupsWithoutKept, 1);
 }
 
+TEST_F(DupeActionsTest, EachLinkNamesItsPartnersInListOrder)
+{
+    tree.file("m", 64, 'm');
+    tree.hardlink("m", "m2");
+    tree.hardlink("m", "m3");
+    tree.file("n", 64, 'm');
+    tree.hardlink("n", "n2");
+    const auto files = list({{"m3", C}, {"n", C}, {"m", C}, {"n2", C}, {"m2", C}});
+    const std::vector<std::vector<int>> expected{{2, 4}, {3}, {0, 4}, {1}, {0, 2}};
+    EXPECT_EQ(HardLinkPartners(files), expected);
+    // One group of two files: one of them could go.
+    EXPECT_EQ(ReclaimableSpace(files).bytes(), 64);
+}
+
 TEST_F(DupeActionsTest, HardLinksAreNeverSelectedWithTheirKeptFileAndFreeNothing)
 {
     tree.file("a", 4096, 'h');

@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace vs
 {
@@ -36,12 +38,16 @@ InodeKey KeyOf(const ListedFile &f)
     return {f.dev, f.ino};
 }
 
+struct InodeHash {
+    size_t operator()(const InodeKey &k) const { return size_t(k.first * 0x9E3779B97F4A7C15ull ^ k.second); }
+};
+
 // Space freed by removing the rows in `removed`: a file (an inode) counts
 // once, and only when every listed link of it goes. Rows whose identity is
 // unknown count as files of their own.
 ByteCount SpaceOfRemoved(const std::vector<ListedFile> &files, const std::vector<bool> &removed)
 {
-    std::map<InodeKey, bool> allGo; // inode -> every listed link removed
+    std::unordered_map<InodeKey, bool, InodeHash> allGo; // inode -> every listed link removed
     uint64_t bytes = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!files[i].identified) {
@@ -53,7 +59,7 @@ ByteCount SpaceOfRemoved(const std::vector<ListedFile> &files, const std::vector
         if (!fresh)
             it->second = it->second && removed[i];
     }
-    std::set<InodeKey> counted;
+    std::unordered_set<InodeKey, InodeHash> counted;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].identified && removed[i] && allGo[KeyOf(files[i])] &&
             counted.insert(KeyOf(files[i])).second)
@@ -245,17 +251,22 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
 
 std::vector<std::vector<int>> HardLinkPartners(const std::vector<ListedFile> &files)
 {
-    std::map<InodeKey, std::vector<int>> byInode;
+    // The identified rows by inode, each inode's rows in list order.
+    std::vector<std::pair<InodeKey, int>> byInode;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].identified)
-            byInode[KeyOf(files[i])].push_back(int(i));
+            byInode.emplace_back(KeyOf(files[i]), int(i));
+    std::sort(byInode.begin(), byInode.end());
     std::vector<std::vector<int>> out(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i].identified)
-            continue;
-        for (int j : byInode[KeyOf(files[i])])
-            if (j != int(i))
-                out[i].push_back(j);
+    for (size_t a = 0; a < byInode.size();) {
+        size_t b = a + 1;
+        while (b < byInode.size() && byInode[b].first == byInode[a].first)
+            ++b;
+        for (size_t i = a; i < b && b - a >= 2; ++i)
+            for (size_t j = a; j < b; ++j)
+                if (j != i)
+                    out[size_t(byInode[i].second)].push_back(byInode[j].second);
+        a = b;
     }
     return out;
 }
@@ -264,11 +275,11 @@ ByteCount ReclaimableSpace(const std::vector<ListedFile> &files)
 {
     // All but the first row of every group removed.
     std::vector<bool> removed(files.size());
-    std::set<int> met;
+    std::unordered_set<int> met;
     for (size_t i = 0; i < files.size(); ++i)
         removed[i] = !met.insert(files[i].group).second;
     // A hard link of the kept row goes with it: the file stays.
-    std::set<InodeKey> kept;
+    std::unordered_set<InodeKey, InodeHash> kept;
     for (size_t i = 0; i < files.size(); ++i)
         if (!removed[i] && files[i].identified)
             kept.insert(KeyOf(files[i]));
