@@ -116,8 +116,6 @@ int main(int argc, char **argv)
     const QByteArray command = argv[1];
     const QByteArray folder = QFile::encodeName(QDir(QFile::decodeName(argv[2])).absolutePath());
     const vs::WindowServices services = vs::DefaultWindowServices();
-    if (QAccessible::isActive())
-        std::fputs("accessibility bridge active\n", stderr);
 
     PaintWatch watch;
     app.installEventFilter(&watch);
@@ -206,5 +204,7 @@ int main(int argc, char **argv)
     } else {
         return usage();
     }
+    std::fputs(QAccessible::isActive() ? "accessibility bridge: active\n" : "accessibility bridge: off\n",
+               stderr);
     return 0;
 }
