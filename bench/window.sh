@@ -7,7 +7,7 @@
 # what changed repaints) and with a paint probe (one status-bar control asks
 # for a repaint after each of its paints, so the longest gap says how long
 # the window could not repaint). For dupes it also presses "Отмена"
-# $VS_STOP_MS ms (default 30) into the comparison and times the answer, the
+# $VS_STOP_MS ms (default 10) into the comparison and times the answer, the
 # moment meant for the press to the idle window.
 #
 #   bench/window.sh [--xvfb-a11y] sizes|dupes DIR [ROUNDS]
@@ -74,7 +74,7 @@ for ((r = 1; r <= rounds; r++)); do
     probe_gaps+=("$(cut -f4 <<<"$probe" | cut -d' ' -f1)")
     echo "round $r: engine ${engine_times[-1]} s, window $line; probed: $probe" >&2
     if [ "$what" = dupes ]; then
-        stop=$("$window" dupes-stop "$dir" "${VS_STOP_MS:-30}" || true)
+        stop=$("$window" dupes-stop "$dir" "${VS_STOP_MS:-10}" || true)
         echo "  stop: $stop" >&2
         case $stop in *"ms stop answer"*) stops+=("${stop%% ms*}") ;; esac
     fi

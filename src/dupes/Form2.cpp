@@ -9,6 +9,7 @@
 #include "dupes/engine/DupeListCsv.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "fs/Paths.h"
+#include "fs/WorkerPool.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
@@ -59,6 +60,13 @@ constexpr double kClientHeightTw = 5940;
 constexpr double kStatusHeightTw = 345;
 
 const QColor kGrey(128, 128, 128);
+
+// Helpers that make the items of a long result list, one per core.
+WorkerPool &ItemPool()
+{
+    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore());
+    return *pool;
+}
 
 QString appTitle()
 {
@@ -1000,14 +1008,22 @@ void Form2::rowsAdded(const std::vector<DupeRow> &rows)
             sincePaints.restart();
         }
     };
-    QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        items.append(MakeDupeItem(rows[i], files[i]));
-        if (i % 256 == 255)
-            paintNow();
-    }
-    MarkHardLinks(std::vector<QTreeWidgetItem *>(items.begin(), items.end()), files);
+    // Items outside any list are plain data: helper threads make them.
+    std::vector<QTreeWidgetItem *> made(rows.size());
+    constexpr size_t kSlice = 512;
+    ItemPool().runWhileWaiting((rows.size() + kSlice - 1) / kSlice,
+                               [&](size_t s) {
+                                   for (size_t i = s * kSlice; i < std::min(rows.size(), (s + 1) * kSlice);
+                                        ++i)
+                                       made[i] = MakeDupeItem(rows[i], files[i]);
+                               },
+                               std::chrono::milliseconds(20),
+                               [this] {
+                                   paintBetweenYields();
+                                   return true;
+                               });
+    const QList<QTreeWidgetItem *> items(made.begin(), made.end());
+    MarkHardLinks(made, files);
     paintNow();
     reclaimable_ = ReclaimableSpace(files);
     paintNow();
