@@ -5,9 +5,14 @@
 //   volumescope-window-bench sizes FOLDER   F5 in the main window
 //   volumescope-window-bench dupes FOLDER   "Сканировать" in the duplicate finder
 //   volumescope-window-bench yield          the cost of one yield with no event waiting
+//   volumescope-window-bench dupes-stop FOLDER [MS]
+//                                           "Отмена" pressed MS (default 100) ms into
+//                                           the comparison of "Сканировать"
 //
 // Prints: seconds, the final count text, repaints during the scan and the
-// longest time between two of them. A window repaints only what changed;
+// longest time between two of them; dupes-stop prints the time from the
+// moment meant for the press (the press itself waits for the next yield)
+// until the window is idle again, and the final count text. A window repaints only what changed;
 // with VS_PAINT_PROBE=1 one small control asks for a repaint again after
 // each of its paints, so the figures say how often the window could repaint
 // (at some cost to the time).
@@ -18,6 +23,7 @@
 #include "widgets/DirListBox.h"
 #include "widgets/WindowServices.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,8 +31,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -81,7 +89,8 @@ class PaintWatch : public QObject
 
 int usage()
 {
-    std::fputs("usage: volumescope-window-bench sizes|dupes FOLDER | yield\n", stderr);
+    std::fputs("usage: volumescope-window-bench sizes|dupes FOLDER | dupes-stop FOLDER [MS] | yield\n",
+               stderr);
     return 2;
 }
 
@@ -102,7 +111,7 @@ int main(int argc, char **argv)
         std::printf("%.1f ns a yield\n", double(timer.nsecsElapsed()) / kCalls);
         return 0;
     }
-    if (argc != 3)
+    if (argc != 3 && !(argc == 4 && QByteArray(argv[1]) == "dupes-stop"))
         return usage();
     const QByteArray command = argv[1];
     const QByteArray folder = QFile::encodeName(QDir(QFile::decodeName(argv[2])).absolutePath());
@@ -152,8 +161,50 @@ int main(int argc, char **argv)
         count = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel3"))->text();
         std::printf("%.3f\t%s\t%d paints\t%.1f ms longest gap\n", seconds, count.toUtf8().constData(),
                     watch.paints(), watch.longestGapMs());
+    } else if (command == "dupes-stop") {
+        const int delayMs = argc == 4 ? std::atoi(argv[3]) : 100;
+        vs::Form2 window(services);
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
+        QApplication::processEvents();
+        auto *scan = window.findChild<QPushButton *>(QStringLiteral("Command4"));
+        auto *stage = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel2"));
+        // Looks at every yield for the comparison; presses "Отмена" once the
+        // chosen time into it has passed.
+        QElapsedTimer clock;
+        clock.start();
+        qint64 comparing = -1, meant = -1, pressed = -1;
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            if (comparing < 0 && stage->text() == QStringLiteral("Сравнение файлов..."))
+                comparing = now;
+            if (comparing >= 0 && pressed < 0 && now >= comparing + qint64(delayMs) * 1'000'000) {
+                meant = comparing + qint64(delayMs) * 1'000'000;
+                pressed = now;
+                poll.stop();
+                QTest::mouseClick(scan, Qt::LeftButton);
+            }
+        });
+        poll.start();
+        QTest::mouseClick(scan, Qt::LeftButton);
+        const qint64 idle = clock.nsecsElapsed();
+        poll.stop();
+        count = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel3"))->text();
+        if (pressed < 0) {
+            std::printf("not stopped (the comparison took less than %d ms)\t%s\n", delayMs,
+                        count.toUtf8().constData());
+            return 1;
+        }
+        std::printf("%.1f ms stop answer\t(%.1f ms after the press)\t%s\t%s\n", double(idle - meant) / 1e6,
+                    double(idle - pressed) / 1e6, count.toUtf8().constData(),
+                    scan->text() == QStringLiteral("Сканировать") && scan->isEnabled() ? "idle" : "NOT idle");
     } else {
         return usage();
     }
+    std::fputs(QAccessible::isActive() ? "accessibility bridge: active\n" : "accessibility bridge: off\n",
+               stderr);
     return 0;
 }

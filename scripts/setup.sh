@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   fp-utils
   xvfb xauth imagemagick openbox xdotool
+  dbus at-spi2-core bc
   poppler-utils
   fonts-dejavu-core
   qt6-translations-l10n

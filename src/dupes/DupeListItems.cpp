@@ -10,14 +10,8 @@ namespace
 {
 
 enum Role {
-    kGroupRole = Qt::UserRole + 1,
-    kSizeRole,
-    kChecksumRole,
-    kDevRole,
-    kInoRole,
-    kMtimeRole,
-    kIdentifiedRole,
-    kOwnTipRole,
+    kFileRole = Qt::UserRole + 1, // the ListedFile, in one value
+    kOwnTipRole,                  // the row's own tool tip, when it has one
 };
 
 } // namespace
@@ -27,36 +21,27 @@ QTreeWidgetItem *MakeDupeItem(const DupeRow &row, const ListedFile &file)
     auto *item = new QTreeWidgetItem;
     item->setText(0, DisplayPath(row.path));
     item->setData(0, kPathRole, row.path);
-    item->setToolTip(0, row.toolTip);
+    if (!row.toolTip.isEmpty()) {
+        item->setToolTip(0, row.toolTip);
+        item->setData(0, kOwnTipRole, row.toolTip);
+    }
     item->setText(1, SizeText(row.size));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(2, QString::number(row.checksum));
-    const QColor colour = BgrColor(row.colour);
+    const QBrush colour(BgrColor(row.colour)); // one brush shared by the three columns
     for (int c = 0; c < 3; ++c)
         item->setForeground(c, colour);
-    item->setData(0, kGroupRole, file.group);
-    item->setData(0, kSizeRole, qint64(row.size.bytes()));
-    item->setData(0, kChecksumRole, row.checksum);
-    item->setData(0, kDevRole, qulonglong(file.dev));
-    item->setData(0, kInoRole, qulonglong(file.ino));
-    item->setData(0, kMtimeRole, qint64(file.mtimeNs));
-    item->setData(0, kIdentifiedRole, file.identified);
-    item->setData(0, kOwnTipRole, row.toolTip);
+    ListedFile listed = file;
+    listed.path = row.path;
+    listed.size = row.size;
+    listed.checksum = row.checksum;
+    item->setData(0, kFileRole, QVariant::fromValue(listed));
     return item;
 }
 
 ListedFile ListedFileOf(const QTreeWidgetItem *item)
 {
-    ListedFile f;
-    f.path = item->data(0, kPathRole).toByteArray();
-    f.size = ByteCount::fromBytes(uint64_t(item->data(0, kSizeRole).toLongLong()));
-    f.checksum = item->data(0, kChecksumRole).toInt();
-    f.group = item->data(0, kGroupRole).toInt();
-    f.dev = item->data(0, kDevRole).toULongLong();
-    f.ino = item->data(0, kInoRole).toULongLong();
-    f.mtimeNs = item->data(0, kMtimeRole).toLongLong();
-    f.identified = item->data(0, kIdentifiedRole).toBool();
-    return f;
+    return item->data(0, kFileRole).value<ListedFile>();
 }
 
 void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items)
@@ -65,9 +50,18 @@ void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items)
     files.reserve(items.size());
     for (const QTreeWidgetItem *item : items)
         files.push_back(ListedFileOf(item));
+    MarkHardLinks(items, files);
+}
+
+void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items, const std::vector<ListedFile> &files)
+{
     const std::vector<std::vector<int>> partners = HardLinkPartners(files);
     for (size_t i = 0; i < items.size(); ++i) {
         QTreeWidgetItem *item = items[i];
+        // Most rows are no links and never were: nothing to look at.
+        if (partners[i].empty() && !item->data(1, Qt::FontRole).isValid() &&
+            !item->data(0, kOwnTipRole).isValid() && !item->data(0, Qt::ToolTipRole).isValid())
+            continue;
         QString tip = item->data(0, kOwnTipRole).toString();
         if (!partners[i].empty()) {
             QStringList others;
@@ -90,7 +84,7 @@ void RecolourGroups(const std::vector<QTreeWidgetItem *> &items)
 {
     bool cyan = false;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i == 0 || items[i]->data(0, kGroupRole) != items[i - 1]->data(0, kGroupRole))
+        if (i == 0 || ListedFileOf(items[i]).group != ListedFileOf(items[i - 1]).group)
             cyan = !cyan;
         const QColor colour = BgrColor(cyan ? kDupeCyan : kDupeYellow);
         for (int c = 0; c < 3; ++c)

@@ -22,6 +22,8 @@ ListedFile ListedFileOf(const QTreeWidgetItem *item);
 // "жёсткая ссылка: " and the other paths, size in italics) and unmarks the
 // rest; the row's own tool tip stays in front.
 void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items);
+// The same with the items' files given (`files[i]` is item i's).
+void MarkHardLinks(const std::vector<QTreeWidgetItem *> &items, const std::vector<ListedFile> &files);
 
 // Tree-scan colours again after groups left the list: cyan, yellow, cyan...
 void RecolourGroups(const std::vector<QTreeWidgetItem *> &items);

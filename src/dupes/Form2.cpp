@@ -9,6 +9,7 @@
 #include "dupes/engine/DupeListCsv.h"
 #include "dupes/engine/OneFileSearch.h"
 #include "fs/Paths.h"
+#include "fs/WorkerPool.h"
 #include "util/Errors.h"
 #include "util/FileSystem.h"
 #include "util/Services.h"
@@ -23,6 +24,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -58,6 +60,13 @@ constexpr double kClientHeightTw = 5940;
 constexpr double kStatusHeightTw = 345;
 
 const QColor kGrey(128, 128, 128);
+
+// Helpers that make the items of a long result list, one per core.
+WorkerPool &ItemPool()
+{
+    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore());
+    return *pool;
+}
 
 QString appTitle()
 {
@@ -646,8 +655,10 @@ std::vector<bool> Form2::selectedMask(const std::vector<QTreeWidgetItem *> &item
 void Form2::listChanged()
 {
     const std::vector<QTreeWidgetItem *> items = listItems();
-    MarkHardLinks(items);
-    reclaimable_ = ReclaimableSpace(listedFiles(items));
+    LetPaintsThrough();
+    const std::vector<ListedFile> files = listedFiles(items);
+    MarkHardLinks(items, files);
+    reclaimable_ = ReclaimableSpace(files);
     showSpace();
 }
 
@@ -983,12 +994,58 @@ void Form2::stageChanged(Stage stage)
 
 void Form2::rowsAdded(const std::vector<DupeRow> &rows)
 {
-    QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(rows.size()));
-    const std::vector<ListedFile> files = IdentifyRows(rows, false, &search_.files());
-    for (size_t i = 0; i < rows.size(); ++i)
-        items.append(MakeDupeItem(rows[i], files[i]));
+    // A long list takes a while to make: the window repaints meanwhile (and
+    // only repaints), and the list shows the rows when all are made, with
+    // their hard-link marks, in one insertion.
+    paintBetweenYields();
+    const std::vector<ListedFile> files =
+        IdentifyRows(rows, false, &search_.files(), [this] { paintBetweenYields(); });
+    QElapsedTimer sincePaints;
+    sincePaints.start();
+    const auto paintNow = [this, &sincePaints] {
+        if (sincePaints.elapsed() >= 20) {
+            paintBetweenYields();
+            sincePaints.restart();
+        }
+    };
+    // Items outside any list are plain data: helper threads make them.
+    std::vector<QTreeWidgetItem *> made(rows.size());
+    constexpr size_t kSlice = 512;
+    ItemPool().runWhileWaiting((rows.size() + kSlice - 1) / kSlice,
+                               [&](size_t s) {
+                                   for (size_t i = s * kSlice; i < std::min(rows.size(), (s + 1) * kSlice);
+                                        ++i)
+                                       made[i] = MakeDupeItem(rows[i], files[i]);
+                               },
+                               std::chrono::milliseconds(20),
+                               [this] {
+                                   paintBetweenYields();
+                                   return true;
+                               });
+    const QList<QTreeWidgetItem *> items(made.begin(), made.end());
+    MarkHardLinks(made, files);
+    paintNow();
+    reclaimable_ = ReclaimableSpace(files);
+    paintNow();
     resultList_->addTopLevelItems(items);
+    listMarked_ = true;
+}
+
+void Form2::paintBetweenYields()
+{
+    LetPaintsThrough();
+    // Qt hands a widget's repaint to its window by a timer, which that wait
+    // holds back, as it holds back the hourglass's timer: the hourglass
+    // steps here when its time has come, as it would at a yield, and the
+    // status bar, where the search shows its state, is drawn at once.
+    if (hourglassTimer_->isActive() && hourglassTimer_->remainingTime() == 0) {
+        hourglassTimer_->start();
+        advanceHourglass();
+    }
+    if (!statusPainted_.isValid() || statusPainted_.elapsed() >= 40) {
+        statusBar_->repaint();
+        statusPainted_.start();
+    }
 }
 
 void Form2::rowAdded(const DupeRow &row)
@@ -1021,7 +1078,12 @@ void Form2::searchFinished(DupeSearchKind kind, double seconds, int rows)
         findCopiesButton_->setText(QStringLiteral("Искать"));
         scanButton_->setEnabled(true);
     }
-    listChanged();
+    // The tree scan's rows came marked, with their space (rowsAdded).
+    if (listMarked_)
+        showSpace();
+    else
+        listChanged();
+    listMarked_ = false;
 }
 
 // ---------------------------------------------------------------- chosen file

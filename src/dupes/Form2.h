@@ -14,6 +14,7 @@
 #include "dupes/engine/DupeSearch.h"
 #include "widgets/WindowServices.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 
@@ -119,6 +120,8 @@ class Form2 : public QWidget, private DupeSearchListener
     void pictureStep(int image) override;
     void searchFinished(DupeSearchKind kind, double seconds, int rows) override;
 
+    // The paint-only wait of the work between two yields.
+    void paintBetweenYields();
     void buildControls();
     void buildSettingsPanel();
     void setTabOrderOfControls();
@@ -194,9 +197,11 @@ class Form2 : public QWidget, private DupeSearchListener
     int animFrame_ = 0;
     QString processedText_;
     DupeSearchKind listKind_ = DupeSearchKind::TreeScan; // the search that filled the list
-    ByteCount reclaimable_;                              // of the whole list, for the space panel
-    QString spaceNote_;                                  // the folder rule's count of groups it left alone
-    QString checksumText_ = QStringLiteral("0");         // shown shortened when it lacks room
+    QElapsedTimer statusPainted_;                        // paintBetweenYields drew the status bar
+    bool listMarked_ = false;                    // rowsAdded gave the rows their marks and space already
+    ByteCount reclaimable_;                      // of the whole list, for the space panel
+    QString spaceNote_;                          // the folder rule's count of groups it left alone
+    QString checksumText_ = QStringLiteral("0"); // shown shortened when it lacks room
     // A path copied from the list, kept as bytes while Text1 shows it.
     QString copiedText_;
     QByteArray copiedPath_;

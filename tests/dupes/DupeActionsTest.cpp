@@ -129,6 +129,57 @@ TEST_F(DupeActionsTest, GroupsFollowTheColoursAndIdentityIsTakenWhenListed)
     EXPECT_FALSE(one[1].identified);
 }
 
+TEST_F(DupeActionsTest, ALongListIsIdentifiedInOrderAndTheWalksFirstRecordOfAPathDecides)
+{
+    // More rows than one helper's share, pairs in alternating colours.
+    constexpr int kRows = 1300;
+    std::vector<DupeRow> rows;
+    FileCollection walked;
+    walked.reset();
+    std::vector<uint64_t> inodes;
+    for (int i = 0; i < kRows; ++i) {
+        const QByteArray name = "f" + QByteArray::number(i);
+        tree.file(name, 3, 'z');
+        struct stat st {
+        };
+        ASSERT_EQ(lstat(tree.path(name).constData(), &st), 0);
+        inodes.push_back(uint64_t(st.st_ino));
+        rows.push_back(DupeRow{tree.path(name), ByteCount::fromBytes(3), 0, (i / 2) % 2 ? Y : C, {}});
+    }
+    // The walk met f1100 first as another file (replaced since), f700 first
+    // as itself and then again as another; the rest once, as themselves.
+    struct stat st {
+    };
+    ASSERT_EQ(lstat(tree.path("f0").constData(), &st), 0);
+    auto recordAs = [&](int i, uint64_t ino) {
+        FileRecord r;
+        r.path = tree.path("f" + QByteArray::number(i));
+        r.size = ByteCount::fromBytes(3);
+        r.dev = uint64_t(st.st_dev);
+        r.ino = ino;
+        walked.append(r);
+    };
+    recordAs(1100, inodes[1100] + 1);
+    for (int i = 0; i < kRows; ++i)
+        recordAs(i, inodes[size_t(i)]);
+    recordAs(700, inodes[700] + 1);
+    walked.trim();
+
+    const std::vector<ListedFile> files = IdentifyRows(rows, false, &walked, [] {});
+    ASSERT_EQ(files.size(), size_t(kRows));
+    for (int i = 0; i < kRows; ++i) {
+        const ListedFile &f = files[size_t(i)];
+        EXPECT_EQ(f.path, rows[size_t(i)].path) << i;
+        EXPECT_EQ(f.group, i / 2 + 1) << i;
+        EXPECT_EQ(f.ino, inodes[size_t(i)]) << i;
+        EXPECT_EQ(f.identified, i != 1100) << i;
+    }
+    // The same without a wait of the caller's.
+    const std::vector<ListedFile> again = IdentifyRows(rows, false, &walked);
+    for (int i = 0; i < kRows; ++i)
+        EXPECT_EQ(again[size_t(i)].identified, i != 1100) << i;
+}
+
 TEST_F(DupeActionsTest, SelectionRulesKeepTheFirstTheOldestTheNewestOrTheFolder)
 {
     tree.file("keep/x", 100, 'x');
@@ -158,6 +209,20 @@ TEST_F(DupeActionsTest, SelectionRulesKeepTheFirstTheOldestTheNewestOrTheFolder)
     tree.file("bx/x", 100, 'x');
     const auto more = list({{"bx/x", C}, {"c/x", C}});
     EXPECT_EQ(SelectExtraCopies(more, KeepRule::InFolder, tree.path("b")).groupsWithoutKept, 1);
+}
+
+TEST_F(DupeActionsTest, EachLinkNamesItsPartnersInListOrder)
+{
+    tree.file("m", 64, 'm');
+    tree.hardlink("m", "m2");
+    tree.hardlink("m", "m3");
+    tree.file("n", 64, 'm');
+    tree.hardlink("n", "n2");
+    const auto files = list({{"m3", C}, {"n", C}, {"m", C}, {"n2", C}, {"m2", C}});
+    const std::vector<std::vector<int>> expected{{2, 4}, {3}, {0, 4}, {1}, {0, 2}};
+    EXPECT_EQ(HardLinkPartners(files), expected);
+    // One group of two files: one of them could go.
+    EXPECT_EQ(ReclaimableSpace(files).bytes(), 64);
 }
 
 TEST_F(DupeActionsTest, HardLinksAreNeverSelectedWithTheirKeptFileAndFreeNothing)

@@ -8,7 +8,11 @@
 #include "support/Fakes.h"
 #include "support/TempTree.h"
 
+#include "fs/WorkerPool.h"
+
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -269,4 +273,141 @@ TEST(EngineGroups, ScanOfATreeWithEmptyAndSparseFiles)
     const std::vector<DupeRow> rows = ScanTree(t.root(), 0, &collected);
     EXPECT_EQ(collected, 2); // empty files are never collected with the initial range
     EXPECT_EQ(rows, (std::vector<DupeRow>{Row(t, "y", C), Row(t, "d/x", C)}));
+}
+
+namespace
+{
+
+// A host whose contentProgress says stop at call `stopAt` (0: never), or,
+// with `stopWhen`, as soon as that says so.
+struct StoppingHost : RecordingHost {
+    bool contentProgress(int64_t, int64_t) override
+    {
+        ++calls;
+        if (stopWhen ? stopWhen() : calls == stopAt)
+            return false;
+        return true;
+    }
+    int calls = 0;
+    int stopAt = 0;
+    std::function<bool()> stopWhen;
+};
+
+// Pairs of equal files, pair i of `base + i` bytes in its own folder gI, so
+// that every folder is one batch of the reading.
+FileCollection PairsInFolders(TempTree &t, int pairs, int base)
+{
+    std::vector<QByteArray> names;
+    for (int i = 0; i < pairs; ++i) {
+        const QByteArray folder = "g" + QByteArray::number(i) + "/";
+        QByteArray body(base + i, char('a' + i));
+        for (const char *n : {"x", "y"}) {
+            t.file(folder + n, body);
+            names.push_back(folder + n);
+        }
+    }
+    FileCollection files = CollectionOf(t, names);
+    files.trim();
+    SortBySize(files);
+    return files;
+}
+
+} // namespace
+
+TEST(EngineGroups, AStopAtAProgressCallListsTheSizesReadBeforeItAndOpensNothingAfter)
+{
+    // Small pairs are read whole in the first stage: the probe (g0), then a
+    // progress call after each further folder but the last. Large pairs
+    // share their first block: the first stage reads 4 folders' blocks (2
+    // calls), the second reads them whole (3 more calls).
+    struct Case {
+        int pairs, base, stopAt;
+        int listedPairs, opened;
+    };
+    const Case cases[] = {
+        {6, 100, 0, 6, 12},   {6, 100, 1, 2, 4},    {6, 100, 3, 4, 8},
+        {6, 100, 4, 5, 10},   {4, 70000, 1, 0, 4},  {4, 70000, 2, 0, 6},
+        {4, 70000, 3, 1, 10}, {4, 70000, 5, 3, 14}, {4, 70000, 0, 4, 16},
+    };
+    WorkerPool noHelpers(0);
+    for (const Case &c : cases) {
+        TempTree t;
+        FileCollection files = PairsInFolders(t, c.pairs, c.base);
+        StoppingHost host;
+        host.stopAt = c.stopAt;
+        std::vector<QByteArray> opened;
+        ReadingSetup setup;
+        setup.pool = &noHelpers;
+        setup.interval = std::chrono::milliseconds(0);
+        setup.opened = [&](const QByteArray &path) { opened.push_back(path); };
+        const std::vector<DupeRow> rows = ListDuplicateGroups(files, &host, setup);
+        const std::string label = std::to_string(c.base) + " stop at " + std::to_string(c.stopAt);
+        ASSERT_EQ(opened.size(), size_t(c.opened)) << label;
+        ASSERT_EQ(rows.size(), size_t(2 * c.listedPairs)) << label;
+        for (int i = 0; i < c.listedPairs; ++i) {
+            const QByteArray folder = t.path("g" + QByteArray::number(i) + "/");
+            for (int k = 0; k < 2; ++k) {
+                const DupeRow &row = rows[size_t(2 * i + k)];
+                EXPECT_TRUE(row.path.startsWith(folder)) << label << " " << row.path.constData();
+                EXPECT_EQ(row.size.bytes(), int64_t(c.base + i)) << label;
+                EXPECT_EQ(row.colour, i % 2 ? Y : C) << label;
+            }
+        }
+        // Folder by folder, in the order of their sizes.
+        for (size_t k = 0; k < opened.size(); ++k) {
+            const int pair = int((k / 2) % size_t(c.pairs));
+            EXPECT_TRUE(opened[k].startsWith(t.path("g" + QByteArray::number(pair) + "/")))
+                << label << " " << k;
+        }
+        EXPECT_EQ(host.calls, c.stopAt ? c.stopAt : (c.base == 100 ? 4 : 5)) << label;
+    }
+}
+
+TEST(EngineGroups, AStopWhileTheProbeReadsIsHeardThereAndLeavesTheRestUnopened)
+{
+    // Three small pairs in one folder: the probe is all of the reading. The
+    // third file opened waits until a progress call (made meanwhile on the
+    // calling thread) has said stop: the pair read before is listed, the
+    // fourth file is never opened.
+    TempTree t;
+    std::vector<QByteArray> names;
+    for (int i = 0; i < 3; ++i)
+        for (const char *n : {"x", "y"}) {
+            t.file(QByteArray(1, char('a' + i)) + n, QByteArray(50 + i, char('a' + i)));
+            names.push_back(QByteArray(1, char('a' + i)) + n);
+        }
+    FileCollection files = CollectionOf(t, names);
+    files.trim();
+    SortBySize(files);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool wantStop = false, stopped = false;
+    StoppingHost host;
+    host.stopWhen = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return wantStop;
+    };
+    WorkerPool oneHelper(1);
+    ReadingSetup setup;
+    setup.pool = &oneHelper;
+    setup.interval = std::chrono::milliseconds(0);
+    std::vector<QByteArray> opened;
+    setup.opened = [&](const QByteArray &path) {
+        std::unique_lock<std::mutex> lock(mutex);
+        opened.push_back(path);
+        if (opened.size() == 3) {
+            wantStop = true;
+            changed.wait(lock, [&] { return stopped; });
+        }
+    };
+    setup.stopped = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopped = true;
+        changed.notify_all();
+    };
+    const std::vector<DupeRow> rows = ListDuplicateGroups(files, &host, setup);
+    EXPECT_EQ(opened, (std::vector<QByteArray>{t.path("ax"), t.path("ay"), t.path("bx")}));
+    EXPECT_EQ(rows, (std::vector<DupeRow>{Row(t, "ax", C), Row(t, "ay", C)}));
+    EXPECT_GE(host.calls, 1);
 }

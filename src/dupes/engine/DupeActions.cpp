@@ -1,6 +1,7 @@
 #include "DupeActions.h"
 
 #include "dupes/engine/FileChecksum.h"
+#include "fs/WorkerPool.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,12 +10,15 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace vs
 {
@@ -34,12 +38,16 @@ InodeKey KeyOf(const ListedFile &f)
     return {f.dev, f.ino};
 }
 
+struct InodeHash {
+    size_t operator()(const InodeKey &k) const { return size_t(k.first * 0x9E3779B97F4A7C15ull ^ k.second); }
+};
+
 // Space freed by removing the rows in `removed`: a file (an inode) counts
 // once, and only when every listed link of it goes. Rows whose identity is
 // unknown count as files of their own.
 ByteCount SpaceOfRemoved(const std::vector<ListedFile> &files, const std::vector<bool> &removed)
 {
-    std::map<InodeKey, bool> allGo; // inode -> every listed link removed
+    std::unordered_map<InodeKey, bool, InodeHash> allGo; // inode -> every listed link removed
     uint64_t bytes = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!files[i].identified) {
@@ -51,7 +59,7 @@ ByteCount SpaceOfRemoved(const std::vector<ListedFile> &files, const std::vector
         if (!fresh)
             it->second = it->second && removed[i];
     }
-    std::set<InodeKey> counted;
+    std::unordered_set<InodeKey, InodeHash> counted;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].identified && removed[i] && allGo[KeyOf(files[i])] &&
             counted.insert(KeyOf(files[i])).second)
@@ -148,6 +156,13 @@ QByteArray ParentOf(const QByteArray &path)
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
+// Helpers that look at listed files (one per core); lives as long as the process.
+WorkerPool &LookingPool()
+{
+    static WorkerPool *pool = new WorkerPool(WorkerPool::HelpersPerCore());
+    return *pool;
+}
+
 } // namespace
 
 ListedFile IdentifyRow(const DupeRow &row, int group)
@@ -168,7 +183,7 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
 }
 
 std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneGroup,
-                                     const FileCollection *walked)
+                                     const FileCollection *walked, const std::function<void()> &whileWaiting)
 {
     // The walk's record of each listed path (the first one of that path):
     // the rows are looked up, not the whole collection, which is far longer.
@@ -177,42 +192,81 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
     for (size_t i = 0; i < rows.size(); ++i)
         if (!firstRow.contains(rows[i].path))
             firstRow.insert(rows[i].path, i);
-    std::vector<const FileRecord *> record(rows.size(), nullptr);
-    if (walked)
-        for (const FileRecord &r : walked->records) {
-            const auto it = firstRow.constFind(r.path);
-            if (it != firstRow.cend() && !record[*it])
-                record[*it] = &r;
-        }
-    std::vector<ListedFile> out;
-    out.reserve(rows.size());
+    // Groups alternate their colours, so a group ends where the colour changes.
+    std::vector<int> groups(rows.size());
     int group = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
-        // Groups alternate their colours, so a group ends where the colour changes.
         if (i == 0 || (!oneGroup && rows[i].colour != rows[i - 1].colour))
             ++group;
-        ListedFile f = IdentifyRow(rows[i], group);
-        const FileRecord *seen = record[firstRow.value(rows[i].path)];
-        if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
-            f.identified = false; // replaced since the walk read it
-        out.push_back(std::move(f));
+        groups[i] = group;
     }
+
+    // Slices of the collection and of the rows go to helper threads; the
+    // calling thread meanwhile does what `whileWaiting` says (the window
+    // repaints). The first record of a path wins, as in one pass in order.
+    constexpr size_t kSlice = 512;
+    const auto slices = [](size_t n) { return (n + kSlice - 1) / kSlice; };
+    const auto runSliced = [&](size_t count, const std::function<void(size_t)> &job) {
+        if (count == 0)
+            return;
+        if (whileWaiting)
+            LookingPool().runWhileWaiting(count, job, std::chrono::milliseconds(20), [&whileWaiting] {
+                whileWaiting();
+                return true;
+            });
+        else
+            LookingPool().run(count, job);
+    };
+    const size_t none = walked ? walked->records.size() : 0;
+    std::vector<std::atomic<size_t>> record(rows.size());
+    for (std::atomic<size_t> &r : record)
+        r.store(none, std::memory_order_relaxed);
+    if (walked) {
+        const std::vector<FileRecord> &records = walked->records;
+        runSliced(slices(records.size()), [&](size_t s) {
+            for (size_t k = s * kSlice; k < std::min(records.size(), (s + 1) * kSlice); ++k) {
+                const auto it = firstRow.constFind(records[k].path);
+                if (it == firstRow.cend())
+                    continue;
+                std::atomic<size_t> &slot = record[*it];
+                size_t seen = slot.load(std::memory_order_relaxed);
+                while (k < seen && !slot.compare_exchange_weak(seen, k, std::memory_order_relaxed))
+                    ;
+            }
+        });
+    }
+    std::vector<ListedFile> out(rows.size());
+    runSliced(slices(rows.size()), [&](size_t s) {
+        for (size_t i = s * kSlice; i < std::min(rows.size(), (s + 1) * kSlice); ++i) {
+            ListedFile f = IdentifyRow(rows[i], groups[i]);
+            const size_t k = record[firstRow.value(rows[i].path)].load(std::memory_order_relaxed);
+            const FileRecord *seen = k < none ? &walked->records[k] : nullptr;
+            if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
+                f.identified = false; // replaced since the walk read it
+            out[i] = std::move(f);
+        }
+    });
     return out;
 }
 
 std::vector<std::vector<int>> HardLinkPartners(const std::vector<ListedFile> &files)
 {
-    std::map<InodeKey, std::vector<int>> byInode;
+    // The identified rows by inode, each inode's rows in list order.
+    std::vector<std::pair<InodeKey, int>> byInode;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].identified)
-            byInode[KeyOf(files[i])].push_back(int(i));
+            byInode.emplace_back(KeyOf(files[i]), int(i));
+    std::sort(byInode.begin(), byInode.end());
     std::vector<std::vector<int>> out(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i].identified)
-            continue;
-        for (int j : byInode[KeyOf(files[i])])
-            if (j != int(i))
-                out[i].push_back(j);
+    for (size_t a = 0; a < byInode.size();) {
+        size_t b = a + 1;
+        while (b < byInode.size() && byInode[b].first == byInode[a].first)
+            ++b;
+        for (size_t i = a; i < b && b - a >= 2; ++i)
+            for (size_t j = a; j < b; ++j)
+                if (j != i)
+                    out[size_t(byInode[i].second)].push_back(byInode[j].second);
+        a = b;
     }
     return out;
 }
@@ -221,11 +275,11 @@ ByteCount ReclaimableSpace(const std::vector<ListedFile> &files)
 {
     // All but the first row of every group removed.
     std::vector<bool> removed(files.size());
-    std::set<int> met;
+    std::unordered_set<int> met;
     for (size_t i = 0; i < files.size(); ++i)
         removed[i] = !met.insert(files[i].group).second;
     // A hard link of the kept row goes with it: the file stays.
-    std::set<InodeKey> kept;
+    std::unordered_set<InodeKey, InodeHash> kept;
     for (size_t i = 0; i < files.size(); ++i)
         if (!removed[i] && files[i].identified)
             kept.insert(KeyOf(files[i]));

@@ -35,8 +35,11 @@ struct ListedFile {
 // `oneGroup`, of a one-file search (all copies of the chosen file: one
 // group). Each file is looked at (lstat) now; where `walked` holds the file
 // under another identity than the walk saw, it counts as not identified.
+// The looking is done by helper threads; with `whileWaiting`, the calling
+// thread only waits and calls it every 20 ms (the window repaints there).
 std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneGroup,
-                                     const FileCollection *walked = nullptr);
+                                     const FileCollection *walked = nullptr,
+                                     const std::function<void()> &whileWaiting = {});
 ListedFile IdentifyRow(const DupeRow &row, int group);
 
 // For every row, the other rows of the list on the same device and inode.

@@ -186,9 +186,13 @@ class DeepFolders
 // file or folder that could not be opened because too many files were open.
 struct Reading {
     DupeHost *host = nullptr;
+    const ReadingSetup *setup = nullptr;
     std::atomic<bool> cancel{false};
     std::atomic<int64_t> bytesDone{0};
     DeepFolders deepFolders;
+    // When the host last heard of the progress: it hears of it again once
+    // the interval has passed, however the stages fall.
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
     bool probed = false;   // the first jobs have shown where the files come from
     bool fromDisk = false; // and it was the disk
     std::mutex tooManyMutex;
@@ -235,35 +239,51 @@ long Sleeps()
 }
 
 // Runs `count` jobs on the pool's helpers; the calling thread only reports
-// progress to the host and passes on its wish to stop. The first jobs of a
-// search are a probe the calling thread runs itself: when it slept on them,
-// the files come from the disk and the disk pool takes the rest.
+// progress to the host and passes on its wish to stop, from the first job
+// on. The first job of a search is a probe run alone: when its helper slept
+// on it, the files come from the disk and the disk pool takes the rest.
 void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &reading, int64_t bytesTotal)
 {
     if (count == 0 || reading.cancel.load())
         return;
-    size_t first = 0;
-    if (!reading.probed) {
-        reading.probed = true;
-        const long before = Sleeps();
-        job(0);
-        first = 1;
-        reading.fromDisk = Sleeps() - before >= kDiskSleeps;
-        if (count == 1)
-            return;
-    }
+    const ReadingSetup *setup = reading.setup;
+    const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(20);
     std::function<bool()> progress;
     if (reading.host) {
-        progress = [&reading, bytesTotal] {
+        progress = [&reading, bytesTotal, interval] {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - reading.lastProgress < interval)
+                return true;
+            reading.lastProgress = now;
             if (reading.host->contentProgress(reading.bytesDone.load(), bytesTotal))
                 return true;
             reading.cancel.store(true);
+            if (reading.setup && reading.setup->stopped)
+                reading.setup->stopped();
             return false;
         };
     }
+    // The caller looks more often than the host hears, so that a stage that
+    // began late in an interval does not stretch it.
+    const std::chrono::milliseconds look = std::min(interval, std::chrono::milliseconds(10));
+    size_t first = 0;
+    if (!reading.probed) {
+        reading.probed = true;
+        long sleeps = 0;
+        const std::function<void(size_t)> probe = [&job, &sleeps](size_t) {
+            const long before = Sleeps(); // of the thread that runs it
+            job(0);
+            sleeps = Sleeps() - before;
+        };
+        (setup && setup->pool ? *setup->pool : ReadingPool(false)).runWhileWaiting(1, probe, look, progress);
+        first = 1;
+        reading.fromDisk = sleeps >= kDiskSleeps;
+        if (count == 1 || reading.cancel.load())
+            return;
+    }
     const std::function<void(size_t)> rest = [&job, first](size_t k) { job(first + k); };
-    ReadingPool(reading.fromDisk)
-        .runWhileWaiting(count - first, first == 0 ? job : rest, std::chrono::milliseconds(40), progress);
+    WorkerPool &pool = setup && setup->pool ? *setup->pool : ReadingPool(reading.fromDisk);
+    pool.runWhileWaiting(count - first, first == 0 ? job : rest, look, progress);
 }
 
 // Jobs of one folder go together, so that each folder is looked up once and
@@ -312,6 +332,9 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
     if (dir < 0)
         reading.noteOpenError(errno, folder.left(std::max<qsizetype>(1, cut - 1)));
     for (size_t k = b.begin; k < b.end; ++k) {
+        // A stop leaves the rest of the batch unopened (and its sizes unlisted).
+        if (reading.cancel.load(std::memory_order_relaxed))
+            break;
         Unit &u = units[size_t(jobs[k])];
         const bool check = readsWhole || u.wholeAtOnce || u.size <= kPrefixBytes;
         struct stat st {
@@ -323,6 +346,8 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
                      : OpenNoAtimeAt(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
         if (dir >= 0 && fd < 0)
             reading.noteOpenError(errno, r[size_t(u.firstRecord)].path);
+        if (fd >= 0 && reading.setup && reading.setup->opened)
+            reading.setup->opened(r[size_t(u.firstRecord)].path);
         // The file must still be the one the walk saw. (A first block only
         // sorts out files; whatever is listed is checked when read whole.)
         const FileRecord &seen = r[size_t(u.firstRecord)];
@@ -414,19 +439,24 @@ void ReadFirstBlocks(Candidates &c, const std::vector<FileRecord> &r, Reading &r
     }
     std::vector<Batch> batches = BatchByFolder(jobs, units, r);
     if (!batches.empty() && batches[0].end - batches[0].begin > kProbeFiles) {
-        // A short probe: the host hears no progress while it runs.
+        // A short probe, so that the right pool takes the rest soon.
         const Batch head{batches[0].begin, batches[0].begin + kProbeFiles};
         batches[0].begin = head.end;
         batches.insert(batches.begin(), head);
     }
     std::atomic<int64_t> &bytesDone = reading.bytesDone;
+    std::atomic<bool> &cancel = reading.cancel;
+    const ReadControl control{&cancel, nullptr};
     RunJobs(
         batches.size(),
         [&](size_t k) {
             ForBatch(batches[k], jobs, units, r, false, reading, [&](Unit &u, int fd, int64_t allocated) {
                 if (u.wholeAtOnce) {
                     if (fd >= 0)
-                        u.content = ReadContent(fd, u.size, ReadControl{}, allocated);
+                        u.content = ReadContent(fd, u.size, control, allocated);
+                    // Cut short by a stop: the size stays unlisted.
+                    if (cancel.load(std::memory_order_relaxed))
+                        return;
                     u.contentRead = true;
                     bytesDone.fetch_add(u.size, std::memory_order_relaxed);
                 } else if (fd >= 0) {
@@ -569,12 +599,18 @@ std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecor
 
 std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host)
 {
+    return ListDuplicateGroups(files, host, ReadingSetup{});
+}
+
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host, const ReadingSetup &setup)
+{
     std::vector<FileRecord> &r = files.records;
     if (r.empty())
         return {};
     Candidates candidates = GroupBySize(r);
     Reading reading;
     reading.host = host;
+    reading.setup = &setup;
     ReadFirstBlocks(candidates, r, reading);
     ReadWholeWhereInDoubt(candidates, r, reading);
     if (host && reading.tooManyError != 0) {

@@ -17,6 +17,8 @@
 #include "dupes/engine/DupeHost.h"
 #include "dupes/engine/FileWalk.h"
 
+#include <chrono>
+#include <functional>
 #include <vector>
 
 namespace vs
@@ -33,5 +35,22 @@ void SortBySize(FileCollection &files);
 // contentProgress on this thread) and returns the rows of every group of two
 // or more, in list order. Requires a sorted collection; empty for none.
 std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host = nullptr);
+
+class WorkerPool;
+
+// How the contents are read. The program's own: its reading pools, progress
+// every 20 ms. A pool without helpers and a zero interval read one batch of
+// files (one folder's, at most 64) after the other on the calling thread,
+// with a progress call after each one but the last of a stage: a stop then
+// lands between two known batches.
+struct ReadingSetup {
+    WorkerPool *pool = nullptr;
+    std::chrono::milliseconds interval{20};
+    // Told of each file opened for reading, on the thread that opened it.
+    std::function<void(const QByteArray &path)> opened;
+    // Told on the calling thread once a stop has reached the readers.
+    std::function<void()> stopped;
+};
+std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host, const ReadingSetup &setup);
 
 } // namespace vs

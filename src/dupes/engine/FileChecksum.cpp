@@ -392,12 +392,15 @@ class ContentPass
         }
     }
 
-    // Reads the bytes [from, to); false on a read error or when the file
-    // ends early.
+    // Reads the bytes [from, to); false on a read error, when the file ends
+    // early or when the reading is cancelled (looked at every chunk, so that
+    // a stop is not held up by the rest of a large file).
     bool data(int64_t from, int64_t to)
     {
         thread_local std::vector<unsigned char> buffer(kChunk);
         for (int64_t off = from; off < to;) {
+            if (cancelled())
+                return false;
             const size_t want = size_t(std::min<int64_t>(int64_t(kChunk), to - off));
             const ssize_t n = pread(fd_, buffer.data(), want, off);
             if (n < 0 && errno == EINTR)
