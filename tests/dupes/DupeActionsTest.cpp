@@ -3,6 +3,7 @@
 // and every safety rule of the move to the trash.
 #include "dupes/engine/DupeActions.h"
 #include "EngineTestHost.h"
+#include "dupes/engine/DuplicateGroups.h"
 #include "dupes/engine/FileChecksum.h"
 #include "support/TempTree.h"
 
@@ -61,7 +62,7 @@ class DupeActionsTest : public ::testing::Test
             };
             EXPECT_EQ(lstat(tree.path(name).constData(), &st), 0) << name.constData();
             rows.push_back(
-                DupeRow{tree.path(name), ByteCount::fromBytes(uint64_t(st.st_size)), 7, colour, {}});
+                DupeRow{tree.path(name), ByteCount::fromBytes(uint64_t(st.st_size)), 7, colour, {}, {}});
         }
         return IdentifyRows(rows, false);
     }
@@ -121,8 +122,8 @@ TEST_F(DupeActionsTest, GroupsFollowTheColoursAndIdentityIsTakenWhenListed)
     EXPECT_EQ(files[2].mtimeNs, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
 
     // A one-file search is one group; a row already gone is not identified.
-    std::vector<DupeRow> rows{{tree.path("a"), ByteCount::fromBytes(10), 0, Y, {}},
-                              {tree.path("gone"), ByteCount::fromBytes(10), 0, C, {}}};
+    std::vector<DupeRow> rows{{tree.path("a"), ByteCount::fromBytes(10), 0, Y, {}, {}},
+                              {tree.path("gone"), ByteCount::fromBytes(10), 0, C, {}, {}}};
     const auto one = IdentifyRows(rows, true);
     EXPECT_EQ(one[0].group, 1);
     EXPECT_EQ(one[1].group, 1);
@@ -144,7 +145,7 @@ TEST_F(DupeActionsTest, ALongListIsIdentifiedInOrderAndTheWalksFirstRecordOfAPat
         };
         ASSERT_EQ(lstat(tree.path(name).constData(), &st), 0);
         inodes.push_back(uint64_t(st.st_ino));
-        rows.push_back(DupeRow{tree.path(name), ByteCount::fromBytes(3), 0, (i / 2) % 2 ? Y : C, {}});
+        rows.push_back(DupeRow{tree.path(name), ByteCount::fromBytes(3), 0, (i / 2) % 2 ? Y : C, {}, {}});
     }
     // The walk met f1100 first as another file (replaced since), f700 first
     // as itself and then again as another; the rest once, as themselves.
@@ -341,6 +342,58 @@ TEST_F(DupeActionsTest, AFileChangedOrReplacedSinceListingIsLeftAlone)
     EXPECT_EQ(r.freed.bytes(), 64);
     for (const char *n : {"keep", "touched", "rewritten", "replaced"})
         EXPECT_TRUE(exists(n)) << n;
+}
+
+TEST_F(DupeActionsTest, ATreeScansRowsCarryTheFilesAsReadAndAMoveStillChecksThem)
+{
+    for (const char *n : {"keep", "touched", "gone", "fine"})
+        tree.file(n, 64, 'k');
+    tree.hardlink("keep", "link");
+    FileCollection walked;
+    walked.reset();
+    for (const char *n : {"keep", "touched", "gone", "fine", "link"}) {
+        struct stat st {
+        };
+        ASSERT_EQ(lstat(tree.path(n).constData(), &st), 0);
+        FileRecord r;
+        r.path = tree.path(n);
+        r.size = ByteCount::fromBytes(uint64_t(st.st_size));
+        r.dev = uint64_t(st.st_dev);
+        r.ino = uint64_t(st.st_ino);
+        walked.append(r);
+    }
+    SortBySize(walked);
+    const std::vector<DupeRow> rows = ListDuplicateGroups(walked);
+    ASSERT_EQ(rows.size(), 5u);
+    for (const DupeRow &row : rows) {
+        struct stat st {
+        };
+        ASSERT_EQ(lstat(row.path.constData(), &st), 0);
+        EXPECT_TRUE(row.seen.known) << row.path.constData();
+        EXPECT_EQ(row.seen.dev, uint64_t(st.st_dev));
+        EXPECT_EQ(row.seen.ino, uint64_t(st.st_ino));
+        EXPECT_EQ(row.seen.mtimeNs, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+    }
+
+    // Changed after the reading: the rows are taken as read, without a look
+    // at the files (a file gone meanwhile still counts as identified) ...
+    SetMtime(tree.path("touched"), 12345);
+    ASSERT_EQ(unlink(tree.path("gone").constData()), 0);
+    const std::vector<ListedFile> files = IdentifyRows(rows, false, &walked);
+    std::vector<QByteArray> names;
+    for (const ListedFile &f : files) {
+        EXPECT_TRUE(f.identified) << f.path.constData();
+        names.push_back(QFileInfo(QFile::decodeName(f.path)).fileName().toUtf8());
+    }
+    ASSERT_EQ(names, (std::vector<QByteArray>{"keep", "touched", "gone", "fine", "link"}));
+    EXPECT_EQ(HardLinkPartners(files)[0], std::vector<int>{4});
+    // ... and the move looks again, file by file, before it touches any.
+    const MoveReport r = MoveToTrash(files, PlanMove(files, mask({0, 1, 1, 1, 0})));
+    EXPECT_EQ(r.moved, std::vector<int>{3});
+    EXPECT_EQ(reasons(r), (std::vector<QString>{QStringLiteral("1 файл изменён после поиска"),
+                                                QStringLiteral("2 файл не найден")}));
+    EXPECT_TRUE(exists("touched"));
+    EXPECT_FALSE(exists("fine"));
 }
 
 TEST_F(DupeActionsTest, NothingMovesWhenNoKeptCopyIsStillAsListed)

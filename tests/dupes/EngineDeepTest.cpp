@@ -237,8 +237,8 @@ TEST(EngineDeep, CandidatesFiveThousandLevelsDownAreReadAndMatched)
     const int32_t sum = ChecksumOfBytes(same.constData(), size_t(same.size()));
     const ByteCount size = ByteCount::fromBytes(uint64_t(same.size()));
     const std::string expected =
-        Describe({DupeRow{t.path("deep/top"), size, sum, kDupeCyan, {}}, DupeRow{a, size, sum, kDupeCyan, {}},
-                  DupeRow{b, size, sum, kDupeCyan, {}}});
+        Describe({DupeRow{t.path("deep/top"), size, sum, kDupeCyan, {}, {}},
+                  DupeRow{a, size, sum, kDupeCyan, {}, {}}, DupeRow{b, size, sum, kDupeCyan, {}, {}}});
     const std::string out = RunInChild([&] {
         if (!LimitDescriptors(1024))
             return std::string("no limit");

@@ -55,8 +55,12 @@ DupeRow Row(const TempTree &t, const char *name, uint32_t colour)
     QFile f(QFile::decodeName(t.path(name)));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray d = f.readAll();
-    return DupeRow{t.path(name), ByteCount::fromBytes(uint64_t(d.size())),
-                   ChecksumOfBytes(d.constData(), size_t(d.size())), colour, QString()};
+    return DupeRow{t.path(name),
+                   ByteCount::fromBytes(uint64_t(d.size())),
+                   ChecksumOfBytes(d.constData(), size_t(d.size())),
+                   colour,
+                   QString(),
+                   {}};
 }
 
 FileRecord Record(const QByteArray &path, uint64_t size)

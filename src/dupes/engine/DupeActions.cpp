@@ -172,6 +172,15 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
     f.size = row.size;
     f.checksum = row.checksum;
     f.group = group;
+    if (row.seen.known) {
+        // Seen when its contents were read, moments ago; whatever is done to
+        // it later checks again that it is still that file.
+        f.dev = row.seen.dev;
+        f.ino = row.seen.ino;
+        f.mtimeNs = row.seen.mtimeNs;
+        f.identified = true;
+        return f;
+    }
     struct stat st;
     if (StatOf(row.path, st) && S_ISREG(st.st_mode) && int64_t(st.st_size) == row.size.bytes()) {
         f.dev = uint64_t(st.st_dev);
@@ -185,13 +194,18 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
 std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneGroup,
                                      const FileCollection *walked, const std::function<void()> &whileWaiting)
 {
+    // Rows that carry what the reading saw need neither a look nor the walk.
+    if (walked && std::all_of(rows.begin(), rows.end(), [](const DupeRow &r) { return r.seen.known; }))
+        walked = nullptr;
     // The walk's record of each listed path (the first one of that path):
     // the rows are looked up, not the whole collection, which is far longer.
     QHash<QByteArray, size_t> firstRow;
-    firstRow.reserve(qsizetype(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (!firstRow.contains(rows[i].path))
-            firstRow.insert(rows[i].path, i);
+    if (walked) {
+        firstRow.reserve(qsizetype(rows.size()));
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (!firstRow.contains(rows[i].path))
+                firstRow.insert(rows[i].path, i);
+    }
     // Groups alternate their colours, so a group ends where the colour changes.
     std::vector<int> groups(rows.size());
     int group = 0;
@@ -239,7 +253,8 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
     runSliced(slices(rows.size()), [&](size_t s) {
         for (size_t i = s * kSlice; i < std::min(rows.size(), (s + 1) * kSlice); ++i) {
             ListedFile f = IdentifyRow(rows[i], groups[i]);
-            const size_t k = record[firstRow.value(rows[i].path)].load(std::memory_order_relaxed);
+            const size_t k =
+                walked ? record[firstRow.value(rows[i].path)].load(std::memory_order_relaxed) : none;
             const FileRecord *seen = k < none ? &walked->records[k] : nullptr;
             if (seen && seen->dev != 0 && (seen->dev != f.dev || seen->ino != f.ino))
                 f.identified = false; // replaced since the walk read it

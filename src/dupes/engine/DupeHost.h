@@ -34,9 +34,21 @@ struct DupeRow {
     int32_t checksum = 0;
     uint32_t colour = kDupeCyan;
     QString toolTip;
+    // The file as it was when its contents were read (a tree scan's rows):
+    // device, inode and modification time; `known` false when not given.
+    struct Identity {
+        uint64_t dev = 0, ino = 0;
+        int64_t mtimeNs = 0;
+        bool known = false;
+    } seen;
 
     bool isYellow() const { return colour == kDupeYellow; }
-    friend bool operator==(const DupeRow &, const DupeRow &) = default;
+    // Equal as shown in the list.
+    friend bool operator==(const DupeRow &a, const DupeRow &b)
+    {
+        return a.path == b.path && a.size == b.size && a.checksum == b.checksum && a.colour == b.colour &&
+               a.toolTip == b.toolTip;
+    }
 };
 
 // A file's contents as far as duplicate finding cares: the image checksum

@@ -112,6 +112,7 @@ struct Unit {
     bool contentRead = false;
     bool pending = false; // scheduled but not finished (left so by a stop)
     bool wholeAtOnce = false;
+    int64_t mtimeNs = 0; // when its contents were read
     std::array<uint64_t, 2> prefix{};
     FileContent content;
 };
@@ -357,6 +358,8 @@ void ForBatch(const Batch &b, const std::vector<int> &jobs, std::vector<Unit> &u
             ::close(fd);
             fd = -1;
         }
+        if (fd >= 0 && check)
+            u.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         perUnit(u, fd, int64_t(st.st_blocks) * 512);
         if (fd >= 0)
             ::close(fd);
@@ -588,7 +591,11 @@ std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecor
             }
             for (int m : members) {
                 const FileRecord &rec = r[size_t(m)];
-                rows.push_back(DupeRow{rec.path, rec.size, rec.checksum, colour, QString()});
+                DupeRow row{rec.path, rec.size, rec.checksum, colour, QString(), {}};
+                // Read whole through this path or a hard link of it, as the
+                // same inode the walk saw: that is the file listed.
+                row.seen = {rec.dev, rec.ino, c.units[size_t(c.unitOf[size_t(m)])].mtimeNs, rec.ino != 0};
+                rows.push_back(std::move(row));
             }
         }
     }
