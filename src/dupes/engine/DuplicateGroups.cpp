@@ -17,7 +17,6 @@
 #include <climits>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <unistd.h>
 #include <unordered_map>
@@ -300,17 +299,36 @@ std::vector<Batch> BatchByFolder(std::vector<int> &jobs, const std::vector<Unit>
         const Unit &u = units[size_t(unit)];
         return QByteArrayView(r[size_t(u.firstRecord)].path.constData(), u.folderLength);
     };
-    std::vector<std::pair<int32_t, int>> keyed;
-    keyed.reserve(jobs.size());
-    for (int j : jobs)
-        keyed.emplace_back(r[size_t(units[size_t(j)].firstRecord)].folder, j);
-    std::sort(keyed.begin(), keyed.end());
-    for (size_t i = 0; i < jobs.size(); ++i)
-        jobs[i] = keyed[i].second;
+    auto serial = [&](int unit) { return r[size_t(units[size_t(unit)].firstRecord)].folder; };
+    // By folder serial, jobs of one folder in their order. The jobs come in
+    // ascending order and the serials are small numbers: counted into place,
+    // which is what sorting the pairs would give, in linear time.
+    if (std::is_sorted(jobs.begin(), jobs.end())) {
+        int32_t most = -1;
+        for (int j : jobs)
+            most = std::max(most, serial(j));
+        std::vector<size_t> start(size_t(most) + 3, 0);
+        for (int j : jobs)
+            ++start[size_t(serial(j) + 2)];
+        for (size_t k = 1; k < start.size(); ++k)
+            start[k] += start[k - 1];
+        std::vector<int> sorted(jobs.size());
+        for (int j : jobs)
+            sorted[start[size_t(serial(j) + 1)]++] = j;
+        jobs.swap(sorted);
+    } else {
+        std::vector<std::pair<int32_t, int>> keyed;
+        keyed.reserve(jobs.size());
+        for (int j : jobs)
+            keyed.emplace_back(serial(j), j);
+        std::sort(keyed.begin(), keyed.end());
+        for (size_t i = 0; i < jobs.size(); ++i)
+            jobs[i] = keyed[i].second;
+    }
     std::vector<Batch> batches;
     for (size_t i = 0; i < jobs.size();) {
         size_t j = i + 1;
-        while (j < jobs.size() && j - i < 64 && keyed[j].first == keyed[i].first &&
+        while (j < jobs.size() && j - i < 64 && serial(jobs[j]) == serial(jobs[i]) &&
                folder(jobs[j]) == folder(jobs[i]))
             ++j;
         batches.push_back({i, j});
@@ -382,6 +400,16 @@ struct Candidates {
 Candidates GroupBySize(const std::vector<FileRecord> &r)
 {
     Candidates c;
+    struct InodeOf {
+        uint64_t dev, ino;
+        int record;
+        bool operator<(const InodeOf &o) const
+        {
+            return dev != o.dev ? dev < o.dev : ino != o.ino ? ino < o.ino : record < o.record;
+        }
+    };
+    std::vector<InodeOf> keys;
+    std::vector<int> firstOf;
     const int count = int(r.size());
     c.unitOf.assign(size_t(count), -1);
     for (int begin = 0; begin < count;) {
@@ -390,24 +418,41 @@ Candidates GroupBySize(const std::vector<FileRecord> &r)
             ++end;
         if (end - begin >= 2) {
             Run run{begin, end, int(c.units.size()), 0};
-            std::map<std::pair<uint64_t, uint64_t>, int> seen;
+            // Hard links share an inode: sorted by it, each record finds the
+            // first record of its inode; units are numbered in record order.
+            keys.clear();
             for (int i = begin; i < end; ++i) {
                 const FileRecord &rec = r[size_t(i)];
                 // An entry without a known inode is an inode of its own.
-                auto [it, fresh] = rec.ino != 0
-                                       ? seen.try_emplace({rec.dev, rec.ino}, int(c.units.size()))
-                                       : seen.try_emplace({~uint64_t(0), uint64_t(i)}, int(c.units.size()));
-                if (fresh) {
+                keys.push_back(rec.ino != 0 ? InodeOf{rec.dev, rec.ino, i}
+                                            : InodeOf{~uint64_t(0), uint64_t(i), i});
+            }
+            std::sort(keys.begin(), keys.end());
+            firstOf.resize(size_t(end - begin));
+            for (size_t a = 0; a < keys.size();) {
+                size_t b = a + 1;
+                while (b < keys.size() && keys[b].dev == keys[a].dev && keys[b].ino == keys[a].ino)
+                    ++b;
+                for (size_t k = a; k < b; ++k)
+                    firstOf[size_t(keys[k].record - begin)] = keys[a].record;
+                a = b;
+            }
+            for (int i = begin; i < end; ++i) {
+                const int first = firstOf[size_t(i - begin)];
+                if (first == i) {
+                    const FileRecord &rec = r[size_t(i)];
                     Unit u;
                     u.size = rec.size.bytes();
                     u.firstRecord = i;
                     const void *slash = memrchr(rec.path.constData(), '/', size_t(rec.path.size()));
                     u.folderLength =
                         slash ? int(static_cast<const char *>(slash) - rec.path.constData()) + 1 : 0;
+                    c.unitOf[size_t(i)] = int(c.units.size());
                     c.units.push_back(u);
+                } else {
+                    c.unitOf[size_t(i)] = c.unitOf[size_t(first)];
                 }
-                c.unitOf[size_t(i)] = it->second;
-                ++c.units[size_t(it->second)].paths;
+                ++c.units[size_t(c.unitOf[size_t(i)])].paths;
             }
             run.endUnit = int(c.units.size());
             c.runs.push_back(run);
