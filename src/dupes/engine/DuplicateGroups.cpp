@@ -199,6 +199,26 @@ struct Reading {
     int tooManyError = 0;
     QByteArray tooManyPath;
 
+    // From a long step of the calling thread (the grouping before and after
+    // the reading), every `kPaceEvery` items: the host hears of the progress
+    // as the interval says, so that the window keeps repainting. False once
+    // a stop was asked for.
+    static constexpr size_t kPaceEvery = 4096;
+    bool pace()
+    {
+        const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(20);
+        const auto now = std::chrono::steady_clock::now();
+        if (!host || interval.count() == 0 || now - lastProgress < interval || cancel.load())
+            return !cancel.load();
+        lastProgress = now;
+        if (!host->contentProgress(bytesDone.load(), 0)) {
+            cancel.store(true);
+            if (setup && setup->stopped)
+                setup->stopped();
+        }
+        return !cancel.load();
+    }
+
     void noteOpenError(int error, const QByteArray &path)
     {
         if (error != EMFILE && error != ENFILE)
@@ -397,7 +417,7 @@ struct Candidates {
 
 // Stage 1: the runs of equal size in the sorted collection that have at
 // least two entries, each with its inodes (hard links share one).
-Candidates GroupBySize(const std::vector<FileRecord> &r)
+Candidates GroupBySize(const std::vector<FileRecord> &r, Reading &reading)
 {
     Candidates c;
     struct InodeOf {
@@ -412,7 +432,13 @@ Candidates GroupBySize(const std::vector<FileRecord> &r)
     std::vector<int> firstOf;
     const int count = int(r.size());
     c.unitOf.assign(size_t(count), -1);
+    int paced = 0;
     for (int begin = 0; begin < count;) {
+        if (begin - paced >= int(Reading::kPaceEvery)) {
+            paced = begin;
+            if (!reading.pace())
+                break; // nothing is read after a stop: the sizes left are not needed
+        }
         int end = begin + 1;
         while (end < count && r[size_t(end)].size == r[size_t(begin)].size)
             ++end;
@@ -532,7 +558,12 @@ void ReadWholeWhereInDoubt(Candidates &c, const std::vector<FileRecord> &r, Read
     int64_t total = 0;
     reading.bytesDone = 0;
     std::unordered_map<Digest, int, DigestHash> prefixCount;
+    size_t paced = 0;
     for (const Run &run : c.runs) {
+        if (size_t(run.firstUnit) - paced >= Reading::kPaceEvery) {
+            paced = size_t(run.firstUnit);
+            reading.pace();
+        }
         prefixCount.clear();
         for (int a = run.firstUnit; a < run.endUnit; ++a)
             if (units[size_t(a)].prefixRead)
@@ -590,14 +621,20 @@ const FileContent *ContentOf(const Candidates &c, int i)
 // in the sorted collection, members in that order too, colours alternating
 // from cyan. A size that a stop left half read claims nothing; unreadable
 // files stay alone.
-std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecord> &r)
+std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecord> &r, Reading &reading)
 {
     std::vector<DupeRow> rows;
     bool colourToggle = false;
     std::vector<char> grouped(r.size(), 0);
     std::vector<int> members;
     std::unordered_map<Digest, std::vector<int>, DigestHash> byContent;
+    int paced = 0;
     for (const Run &run : c.runs) {
+        // All is read by now: a stop asked for meanwhile lists it all.
+        if (run.begin - paced >= int(Reading::kPaceEvery)) {
+            paced = run.begin;
+            reading.pace();
+        }
         bool stopped = false;
         for (int u = run.firstUnit; u < run.endUnit; ++u)
             stopped = stopped || c.units[size_t(u)].pending;
@@ -659,10 +696,10 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host, 
     std::vector<FileRecord> &r = files.records;
     if (r.empty())
         return {};
-    Candidates candidates = GroupBySize(r);
     Reading reading;
     reading.host = host;
     reading.setup = &setup;
+    Candidates candidates = GroupBySize(r, reading);
     ReadFirstBlocks(candidates, r, reading);
     ReadWholeWhereInDoubt(candidates, r, reading);
     if (host && reading.tooManyError != 0) {
@@ -674,7 +711,7 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host, 
             e.number, number + e.description + QLatin1Char('\r') + DisplayPath(reading.tooManyPath), number);
     }
     GiveRecordsTheirChecksums(candidates, r);
-    return EmitGroups(candidates, r);
+    return EmitGroups(candidates, r, reading);
 }
 
 } // namespace vs
