@@ -1042,7 +1042,7 @@ void Form2::paintBetweenYields()
         hourglassTimer_->start();
         advanceHourglass();
     }
-    if (!statusPainted_.isValid() || statusPainted_.elapsed() >= 40) {
+    if (!statusPainted_.isValid() || statusPainted_.elapsed() >= 20) {
         statusBar_->repaint();
         statusPainted_.start();
     }
