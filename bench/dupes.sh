@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the duplicate finder's tree scan (volumescope-bench dupes) against
-# fdupes -r, jdupes -r and rmlint on one generated tree, on a warm cache,
-# runs interleaved; checks that all four find the same groups; prints the
-# median of each and the ratios.
+# fdupes -r -n, jdupes -r and rmlint on one generated tree (or any tree named
+# by TREE that holds a file .complete), on a warm cache, runs interleaved;
+# checks that all four find the same groups (empty files are nobody's copies
+# for any of them); prints the median of each and the ratios.
 #
 #   bench/dupes.sh [FILES] [ROUNDS]
 #   COLD=1 bench/dupes.sh [FILES] [ROUNDS]   (as root: caches dropped before every run)
@@ -63,7 +64,7 @@ settle() { if [ "$cold" = 1 ]; then sync; echo 3 > /proc/sys/vm/drop_caches; fi;
 run() { # tool output-file
   case $1 in
     volumescope) "$bench" dupes "$tree" > "$2" ;;
-    fdupes) fdupes -r -q "$tree" > "$2" 2>/dev/null ;;
+    fdupes) fdupes -r -n -q "$tree" > "$2" 2>/dev/null ;;
     jdupes) jdupes -r -q "$tree" > "$2" 2>/dev/null ;;
     rmlint) (cd "$work" && rmlint -T df -o fdupes:stdout "$tree" > "$2" 2>/dev/null) ;;
   esac
@@ -103,7 +104,7 @@ for t in "${tools[@]:1}"; do
     echo "groups agree with $t: $(wc -l < "$work/$t.groups") groups" >&2
   else
     echo "GROUPS DIFFER from $t:" >&2
-    diff "$work/volumescope.groups" "$work/$t.groups" | head -5 >&2
+    diff "$work/volumescope.groups" "$work/$t.groups" | head -5 | cut -c1-300 >&2 || true
     status=1
   fi
 done
