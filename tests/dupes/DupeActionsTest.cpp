@@ -369,7 +369,7 @@ TEST_F(DupeActionsTest, ATreeScansRowsCarryTheFilesAsReadAndAMoveStillChecksThem
         struct stat st {
         };
         ASSERT_EQ(lstat(row.path.constData(), &st), 0);
-        EXPECT_TRUE(row.seen.known) << row.path.constData();
+        EXPECT_TRUE(row.seen.known()) << row.path.constData();
         EXPECT_EQ(row.seen.dev, uint64_t(st.st_dev));
         EXPECT_EQ(row.seen.ino, uint64_t(st.st_ino));
         EXPECT_EQ(row.seen.mtimeNs, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);

@@ -172,7 +172,7 @@ ListedFile IdentifyRow(const DupeRow &row, int group)
     f.size = row.size;
     f.checksum = row.checksum;
     f.group = group;
-    if (row.seen.known) {
+    if (row.seen.known()) {
         // Seen when its contents were read, moments ago; whatever is done to
         // it later checks again that it is still that file.
         f.dev = row.seen.dev;
@@ -195,7 +195,7 @@ std::vector<ListedFile> IdentifyRows(const std::vector<DupeRow> &rows, bool oneG
                                      const FileCollection *walked, const std::function<void()> &whileWaiting)
 {
     // Rows that carry what the reading saw need neither a look nor the walk.
-    if (walked && std::all_of(rows.begin(), rows.end(), [](const DupeRow &r) { return r.seen.known; }))
+    if (walked && std::all_of(rows.begin(), rows.end(), [](const DupeRow &r) { return r.seen.known(); }))
         walked = nullptr;
     // The walk's record of each listed path (the first one of that path):
     // the rows are looked up, not the whole collection, which is far longer.

@@ -35,11 +35,11 @@ struct DupeRow {
     uint32_t colour = kDupeCyan;
     QString toolTip;
     // The file as it was when its contents were read (a tree scan's rows):
-    // device, inode and modification time; `known` false when not given.
+    // device, inode and modification time; inode 0 when not given.
     struct Identity {
         uint64_t dev = 0, ino = 0;
         int64_t mtimeNs = 0;
-        bool known = false;
+        bool known() const { return ino != 0; }
     } seen;
 
     bool isYellow() const { return colour == kDupeYellow; }

@@ -623,7 +623,7 @@ const FileContent *ContentOf(const Candidates &c, int i)
 // files stay alone.
 std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecord> &r, Reading &reading)
 {
-    std::vector<DupeRow> rows;
+    std::vector<std::pair<int, uint32_t>> listed; // record and colour of each row
     bool colourToggle = false;
     std::vector<char> grouped(r.size(), 0);
     std::vector<int> members;
@@ -671,15 +671,21 @@ std::vector<DupeRow> EmitGroups(const Candidates &c, const std::vector<FileRecor
                 colourToggle = true;
                 colour = kDupeCyan;
             }
-            for (int m : members) {
-                const FileRecord &rec = r[size_t(m)];
-                DupeRow row{rec.path, rec.size, rec.checksum, colour, QString(), {}};
-                // Read whole through this path or a hard link of it, as the
-                // same inode the walk saw: that is the file listed.
-                row.seen = {rec.dev, rec.ino, c.units[size_t(c.unitOf[size_t(m)])].mtimeNs, rec.ino != 0};
-                rows.push_back(std::move(row));
-            }
+            for (int m : members)
+                listed.push_back({m, colour});
         }
+    }
+    // The rows in one allocation of their exact size: with millions of
+    // rows, growing the list step by step would hold two copies at once.
+    std::vector<DupeRow> rows;
+    rows.reserve(listed.size());
+    for (const auto &[m, colour] : listed) {
+        const FileRecord &rec = r[size_t(m)];
+        DupeRow row{rec.path, rec.size, rec.checksum, colour, QString(), {}};
+        // Read whole through this path or a hard link of it, as the same
+        // inode the walk saw: that is the file listed.
+        row.seen = {rec.dev, rec.ino, c.units[size_t(c.unitOf[size_t(m)])].mtimeNs};
+        rows.push_back(std::move(row));
     }
     return rows;
 }
