@@ -45,7 +45,7 @@ constexpr unsigned kDiskThreads = 16;
 // at work: from the page cache it sleeps there hardly ever (0-2 times on a
 // busy machine), from the disk about once per folder.
 constexpr long kDiskWaits = 12;
-constexpr auto kWaitSlice = std::chrono::milliseconds(25);
+constexpr auto kWaitSlice = std::chrono::milliseconds(12);
 
 // Waiting folders that keep their descriptor: a quarter of the process's
 // limit, leaving the rest to the program and the workers' open folders.
