@@ -108,7 +108,7 @@ class DupeHost
     // Matching walk: a copy of the chosen file was found; add it to the list.
     virtual void addRow(const DupeRow &row) { (void)row; }
 
-    // Called on the caller's thread every few dozen milliseconds while the
+    // Called on the caller's thread every 10 milliseconds or so while the
     // candidate files of a tree scan are read after the walk (the only long
     // step that the walk itself does not pace). The window may repaint here.
     // Returning false abandons the reading: only sizes whose files were all

@@ -206,7 +206,7 @@ struct Reading {
     static constexpr size_t kPaceEvery = 4096;
     bool pace()
     {
-        const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(20);
+        const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(10);
         const auto now = std::chrono::steady_clock::now();
         if (!host || interval.count() == 0 || now - lastProgress < interval || cancel.load())
             return !cancel.load();
@@ -267,7 +267,7 @@ void RunJobs(size_t count, const std::function<void(size_t)> &job, Reading &read
     if (count == 0 || reading.cancel.load())
         return;
     const ReadingSetup *setup = reading.setup;
-    const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(20);
+    const std::chrono::milliseconds interval = setup ? setup->interval : std::chrono::milliseconds(10);
     std::function<bool()> progress;
     if (reading.host) {
         progress = [&reading, bytesTotal, interval] {

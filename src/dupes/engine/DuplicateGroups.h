@@ -39,13 +39,13 @@ std::vector<DupeRow> ListDuplicateGroups(FileCollection &files, DupeHost *host =
 class WorkerPool;
 
 // How the contents are read. The program's own: its reading pools, progress
-// every 20 ms. A pool without helpers and a zero interval read one batch of
+// every 10 ms. A pool without helpers and a zero interval read one batch of
 // files (one folder's, at most 64) after the other on the calling thread,
 // with a progress call after each one but the last of a stage: a stop then
 // lands between two known batches.
 struct ReadingSetup {
     WorkerPool *pool = nullptr;
-    std::chrono::milliseconds interval{20};
+    std::chrono::milliseconds interval{10};
     // Told of each file opened for reading, on the thread that opened it.
     std::function<void(const QByteArray &path)> opened;
     // Told on the calling thread once a stop has reached the readers.
