@@ -349,19 +349,7 @@ TEST_F(DupeActionsTest, ATreeScansRowsCarryTheFilesAsReadAndAMoveStillChecksThem
     for (const char *n : {"keep", "touched", "gone", "fine"})
         tree.file(n, 64, 'k');
     tree.hardlink("keep", "link");
-    FileCollection walked;
-    walked.reset();
-    for (const char *n : {"keep", "touched", "gone", "fine", "link"}) {
-        struct stat st {
-        };
-        ASSERT_EQ(lstat(tree.path(n).constData(), &st), 0);
-        FileRecord r;
-        r.path = tree.path(n);
-        r.size = ByteCount::fromBytes(uint64_t(st.st_size));
-        r.dev = uint64_t(st.st_dev);
-        r.ino = uint64_t(st.st_ino);
-        walked.append(r);
-    }
+    FileCollection walked = vs::test::CollectionOf(tree, {"keep", "touched", "gone", "fine", "link"});
     SortBySize(walked);
     const std::vector<DupeRow> rows = ListDuplicateGroups(walked);
     ASSERT_EQ(rows.size(), 5u);

@@ -18,30 +18,12 @@
 #include <unistd.h>
 
 using namespace vs;
+using vs::test::CollectionOf;
 using vs::test::RecordingHost;
 using vs::test::TempTree;
 
 namespace
 {
-
-// A collection in a chosen order, as if the walk had met the files so.
-FileCollection CollectionOf(const TempTree &t, const std::vector<QByteArray> &names)
-{
-    FileCollection files;
-    files.reset();
-    for (const QByteArray &n : names) {
-        struct stat st {
-        };
-        EXPECT_EQ(lstat(t.path(n).constData(), &st), 0) << n.constData();
-        FileRecord r;
-        r.path = t.path(n);
-        r.size = ByteCount::fromBytes(uint64_t(st.st_size));
-        r.dev = uint64_t(st.st_dev);
-        r.ino = uint64_t(st.st_ino);
-        files.append(r);
-    }
-    return files;
-}
 
 std::vector<DupeRow> Group(FileCollection files)
 {

@@ -3,13 +3,17 @@
 #pragma once
 
 #include "dupes/engine/DupeHost.h"
+#include "dupes/engine/FileWalk.h"
 #include "support/ChildProcess.h"
+#include "support/TempTree.h"
 
 #include <QByteArray>
 #include <dirent.h>
 #include <functional>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -76,6 +80,26 @@ inline std::string RunUnprivileged(const std::function<std::string()> &fn)
     if (geteuid() != 0)
         return fn();
     return RunInChild(fn, BecomeUnprivileged);
+}
+
+// A collection of the tree's files in a chosen order, as if the walk had
+// met them so.
+inline FileCollection CollectionOf(const TempTree &t, const std::vector<QByteArray> &names)
+{
+    FileCollection files;
+    files.reset();
+    for (const QByteArray &n : names) {
+        struct stat st {
+        };
+        EXPECT_EQ(lstat(t.path(n).constData(), &st), 0) << n.constData();
+        FileRecord r;
+        r.path = t.path(n);
+        r.size = ByteCount::fromBytes(uint64_t(st.st_size));
+        r.dev = uint64_t(st.st_dev);
+        r.ino = uint64_t(st.st_ino);
+        files.append(r);
+    }
+    return files;
 }
 
 } // namespace vs::test
