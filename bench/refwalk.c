@@ -417,5 +417,8 @@ int main(int argc, char **argv)
             total = measure(fd, threads);
         printf("%llu\t%s%s%s\n", (unsigned long long)total, dir, sep, name);
     }
+    free(names);
+    free(buf);
+    close(dfd);
     return status;
 }
