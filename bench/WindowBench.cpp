@@ -122,6 +122,14 @@ int main(int argc, char **argv)
     const bool probe = qEnvironmentVariableIntValue("VS_PAINT_PROBE") == 1;
     QElapsedTimer timer;
     QString count;
+    // The duplicate finder shown, on the folder, ready for "Сканировать".
+    const auto showDupes = [&folder](vs::Form2 &window) {
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
+        QApplication::processEvents();
+        return window.findChild<QPushButton *>(QStringLiteral("Command4"));
+    };
     if (command == "sizes") {
         vs::Form1 window(services, folder);
         window.show();
@@ -143,11 +151,7 @@ int main(int argc, char **argv)
                     watch.paints(), watch.longestGapMs());
     } else if (command == "dupes") {
         vs::Form2 window(services);
-        window.show();
-        (void)QTest::qWaitForWindowExposed(&window);
-        window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
-        QApplication::processEvents();
-        auto *scan = window.findChild<QPushButton *>(QStringLiteral("Command4"));
+        QPushButton *scan = showDupes(window);
         auto *panel = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel4"));
         if (probe) {
             watch.probe(panel);
@@ -164,11 +168,7 @@ int main(int argc, char **argv)
     } else if (command == "dupes-stop") {
         const int delayMs = argc == 4 ? std::atoi(argv[3]) : 100;
         vs::Form2 window(services);
-        window.show();
-        (void)QTest::qWaitForWindowExposed(&window);
-        window.findChild<vs::DirListBox *>(QStringLiteral("Dir1"))->openAt(folder);
-        QApplication::processEvents();
-        auto *scan = window.findChild<QPushButton *>(QStringLiteral("Command4"));
+        QPushButton *scan = showDupes(window);
         auto *stage = window.findChild<vs::StatusPanel *>(QStringLiteral("Panel2"));
         // Looks at every yield for the comparison; presses "Отмена" once the
         // chosen time into it has passed.
